@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Windows profile ("INI") files, as the settings file and the skin files use them.
+//
+// Reading never fails: a missing file, section or key gives "". Blanks around a
+// value and one pair of enclosing quotation marks are removed, and a value is cut
+// to 254 characters. Section and key names match regardless of letter case.
+//
+// Writing creates the file, section and key as needed, replaces a value in place
+// and keeps every other line as it was. It goes to a file beside the target that
+// is then renamed over it, so a failed or interrupted write leaves the old file
+// whole. A file or folder that cannot be written is left as it was, silently.
+
+QString LeeINI(const QString &path, const QString &section, const QString &key);
+void EscribeINI(const QString &path, const QString &section, const QString &key,
+                const QString &value);

@@ -1,0 +1,29 @@
+# sv_add_test(<name> SOURCES <files...> LIBRARIES <targets...> [XVFB] [GUI] [TIMEOUT <s>])
+#
+# One Qt Test executable run by CTest. Logic tests run with the offscreen
+# platform; XVFB runs the test under a private X server, for what offscreen
+# cannot show (window shapes, the tray, real input).
+function(sv_add_test name)
+  cmake_parse_arguments(ARG "XVFB" "TIMEOUT" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+  qt_add_executable(${name} ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES MACOSX_BUNDLE OFF)
+  target_link_libraries(${name} PRIVATE sv_options Qt6::Test ${ARG_LIBRARIES})
+  target_compile_definitions(${name} PRIVATE
+    SV_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared"
+    SV_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    SV_PROGRAM_DIR="${SV_PROGRAM_DIR}")
+  if(ARG_XVFB)
+    add_test(NAME ${name}
+      COMMAND xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" $<TARGET_FILE:${name}>)
+  else()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+  if(ARG_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+endfunction()
