@@ -27,3 +27,15 @@ function(sv_add_test name)
     set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
 endfunction()
+
+# Adds every direct sub-folder that has a CMakeLists.txt, so each component
+# of a subsystem can own its folder.
+macro(sv_add_subdirectories)
+  file(GLOB _sv_children LIST_DIRECTORIES true CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*")
+  list(SORT _sv_children)
+  foreach(_sv_child IN LISTS _sv_children)
+    if(IS_DIRECTORY "${_sv_child}" AND EXISTS "${_sv_child}/CMakeLists.txt")
+      add_subdirectory("${_sv_child}")
+    endif()
+  endforeach()
+endmacro()
