@@ -4,8 +4,7 @@
 
 // A caption label: transparent, one text colour, and a click signal so that a
 // click on a caption lying over an image can count as a click on the image.
-class ClickLabel : public QLabel
-{
+class ClickLabel : public QLabel {
     Q_OBJECT
 
 public:

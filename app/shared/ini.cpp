@@ -18,8 +18,7 @@ struct Line {
     QString ending; // "\r\n", "\n", "\r" or "" for a last line without one
 };
 
-QList<Line> splitLines(const QString &content)
-{
+QList<Line> splitLines(const QString &content) {
     QList<Line> lines;
     qsizetype start = 0;
     const qsizetype n = content.size();
@@ -41,8 +40,7 @@ QList<Line> splitLines(const QString &content)
 }
 
 // The name inside "[name]", or a null string when the line is no section header.
-QString sectionName(const QString &text)
-{
+QString sectionName(const QString &text) {
     const QString t = text.trimmed();
     if (!t.startsWith(u'['))
         return QString();
@@ -52,24 +50,23 @@ QString sectionName(const QString &text)
     return t.mid(1, close - 1).trimmed();
 }
 
-bool isComment(const QString &text) { return text.trimmed().startsWith(u';'); }
+bool isComment(const QString &text) {
+    return text.trimmed().startsWith(u';');
+}
 
 // Key of a "key=value" line, or a null string.
-QString keyOf(const QString &text)
-{
+QString keyOf(const QString &text) {
     const qsizetype eq = text.indexOf(u'=');
     if (eq < 0 || isComment(text))
         return QString();
     return text.left(eq).trimmed();
 }
 
-bool sameName(const QString &a, const QString &b)
-{
+bool sameName(const QString &a, const QString &b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-QString cleanValue(QString value)
-{
+QString cleanValue(QString value) {
     value = value.trimmed();
     if (value.size() >= 2) {
         const QChar first = value.front();
@@ -79,8 +76,7 @@ QString cleanValue(QString value)
     return value.left(MaxValueLength);
 }
 
-bool readLines(const QString &path, QList<Line> &lines, bool &exists)
-{
+bool readLines(const QString &path, QList<Line> &lines, bool &exists) {
     QFile file(path);
     exists = file.exists();
     if (!exists)
@@ -96,8 +92,7 @@ bool readLines(const QString &path, QList<Line> &lines, bool &exists)
 
 // Read-only files and folders stay untouched, also for a user (root) whom the
 // system would let write them anyway.
-bool writeProtected(const QString &path)
-{
+bool writeProtected(const QString &path) {
     const QFileInfo info(path);
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir() || !(folder.permissions() & QFileDevice::WriteOwner))
@@ -105,8 +100,7 @@ bool writeProtected(const QString &path)
     return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
 }
 
-QString usualEnding(const QList<Line> &lines)
-{
+QString usualEnding(const QList<Line> &lines) {
     for (const Line &line : lines) {
         if (!line.ending.isEmpty())
             return line.ending;
@@ -116,8 +110,7 @@ QString usualEnding(const QList<Line> &lines)
 
 } // namespace
 
-QString LeeINI(const QString &path, const QString &section, const QString &key)
-{
+QString LeeINI(const QString &path, const QString &section, const QString &key) {
     QList<Line> lines;
     bool exists = false;
     if (!readLines(path, lines, exists))
@@ -136,8 +129,7 @@ QString LeeINI(const QString &path, const QString &section, const QString &key)
 }
 
 void EscribeINI(const QString &path, const QString &section, const QString &key,
-                const QString &value)
-{
+                const QString &value) {
     if (section.isEmpty() || key.isEmpty() || writeProtected(path))
         return;
     QList<Line> lines;
@@ -146,7 +138,7 @@ void EscribeINI(const QString &path, const QString &section, const QString &key,
         return;
 
     const QString ending = usualEnding(lines);
-    qsizetype sectionAt = -1;   // index of the section's header line
+    qsizetype sectionAt = -1;     // index of the section's header line
     qsizetype lastInSection = -1; // last non-blank line of the section
     qsizetype keyAt = -1;
     for (qsizetype i = 0; i < lines.size() && keyAt < 0; ++i) {

@@ -4,15 +4,13 @@
 
 namespace LegacyText {
 
-bool isValidUtf8(const QByteArray &bytes)
-{
+bool isValidUtf8(const QByteArray &bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     return !decoder.hasError();
 }
 
-QString fromWindows1252(const QByteArray &bytes)
-{
+QString fromWindows1252(const QByteArray &bytes) {
     // 0x80..0x9F differ from Latin-1; the five undefined bytes map to their C1 controls.
     static constexpr char16_t high[32] = {
         0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -27,8 +25,7 @@ QString fromWindows1252(const QByteArray &bytes)
     return text;
 }
 
-QString decode(const QByteArray &bytes)
-{
+QString decode(const QByteArray &bytes) {
     return isValidUtf8(bytes) ? QString::fromUtf8(bytes) : fromWindows1252(bytes);
 }
 

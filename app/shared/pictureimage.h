@@ -6,8 +6,7 @@
 // An image control: shows its picture from the top-left corner, takes the
 // picture's size when one is loaded, and may draw a single-line border.
 // The border style doubles as state for some controls (0 none, 1 single).
-class PictureImage : public QWidget
-{
+class PictureImage : public QWidget {
     Q_OBJECT
 
 public:

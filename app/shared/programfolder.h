@@ -4,8 +4,7 @@
 
 // The folder that holds the executable and everything it reads and writes:
 // the settings file named after the executable, the catalogue and the skins.
-class ProgramFolder
-{
+class ProgramFolder {
 public:
     // The running executable's folder and name.
     static ProgramFolder ofRunningExecutable();

@@ -2,8 +2,7 @@
 
 #include <QMessageBox>
 
-void DialogMessages::show(const QString &text, const QString &caption, Icon icon)
-{
+void DialogMessages::show(const QString &text, const QString &caption, Icon icon) {
     QMessageBox box(m_parent);
     box.setWindowTitle(caption);
     box.setText(text);

@@ -5,8 +5,7 @@
 class QWidget;
 
 // The program's message boxes. Behind an interface so tests can answer them.
-class UserMessages
-{
+class UserMessages {
 public:
     enum class Icon { None, Exclamation, Critical };
 
@@ -15,10 +14,10 @@ public:
     virtual void show(const QString &text, const QString &caption, Icon icon) = 0;
 };
 
-class DialogMessages : public UserMessages
-{
+class DialogMessages : public UserMessages {
 public:
-    explicit DialogMessages(QWidget *parent) : m_parent(parent) {}
+    explicit DialogMessages(QWidget *parent)
+        : m_parent(parent) {}
     void show(const QString &text, const QString &caption, Icon icon) override;
 
 private:

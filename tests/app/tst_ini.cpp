@@ -8,15 +8,13 @@
 
 using namespace Qt::StringLiterals;
 
-class TestIni : public QObject
-{
+class TestIni : public QObject {
     Q_OBJECT
 
 private:
     QTemporaryDir m_dir;
 
-    QString write(const QString &name, const QByteArray &bytes)
-    {
+    QString write(const QString &name, const QByteArray &bytes) {
         const QString path = m_dir.filePath(name);
         QFile f(path);
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -26,15 +24,13 @@ private:
         return path;
     }
 
-    static QByteArray read(const QString &path)
-    {
+    static QByteArray read(const QString &path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
 private Q_SLOTS:
-    void missingFileSectionOrKeyReadEmpty()
-    {
+    void missingFileSectionOrKeyReadEmpty() {
         const QString path = write(u"a.ini"_s, "[General]\nSkin=Azul\n");
         QCOMPARE(LeeINI(m_dir.filePath(u"none.ini"_s), u"General"_s, u"Skin"_s), QString());
         QCOMPARE(LeeINI(path, u"Other"_s, u"Skin"_s), QString());
@@ -42,17 +38,16 @@ private Q_SLOTS:
         QCOMPARE(LeeINI(path, u"general"_s, u"SKIN"_s), u"Azul"_s);
     }
 
-    void valuesAreCleanedAndCut()
-    {
+    void valuesAreCleanedAndCut() {
         const QByteArray longValue(300, 'x');
-        const QString path = write(u"b.ini"_s,
-                                   "[General]\r\n"
-                                   "Autoconnect =  1  \r\n"
-                                   "Skin=\"Azul Noche\"\r\n"
-                                   "Quoted=  \"  spaced  \" \r\n"
-                                   "Half=\"open\r\n"
-                                   "Empty=\r\n"
-                                   "Long=" + longValue + "\r\n");
+        const QString path = write(u"b.ini"_s, "[General]\r\n"
+                                               "Autoconnect =  1  \r\n"
+                                               "Skin=\"Azul Noche\"\r\n"
+                                               "Quoted=  \"  spaced  \" \r\n"
+                                               "Half=\"open\r\n"
+                                               "Empty=\r\n"
+                                               "Long=" +
+                                                   longValue + "\r\n");
         QCOMPARE(LeeINI(path, u"General"_s, u"Autoconnect"_s), u"1"_s);
         QCOMPARE(LeeINI(path, u"General"_s, u"Skin"_s), u"Azul Noche"_s);
         QCOMPARE(LeeINI(path, u"General"_s, u"Quoted"_s), u"  spaced  "_s);
@@ -61,11 +56,12 @@ private Q_SLOTS:
         QCOMPARE(LeeINI(path, u"General"_s, u"Long"_s), QString(254, u'x'));
     }
 
-    void windows1252AndUtf8Files()
-    {
-        const QString legacy = write(u"c.ini"_s, "[General]\r\nLastCountry=Espa\xF1" "a\r\n");
+    void windows1252AndUtf8Files() {
+        const QString legacy = write(u"c.ini"_s, "[General]\r\nLastCountry=Espa\xF1"
+                                                 "a\r\n");
         QCOMPARE(LeeINI(legacy, u"General"_s, u"LastCountry"_s), u"España"_s);
-        const QString utf8 = write(u"d.ini"_s, "\xEF\xBB\xBF[General]\nLastCountry=Espa\xC3\xB1" "a\n");
+        const QString utf8 = write(u"d.ini"_s, "\xEF\xBB\xBF[General]\nLastCountry=Espa\xC3\xB1"
+                                               "a\n");
         QCOMPARE(LeeINI(utf8, u"General"_s, u"LastCountry"_s), u"España"_s);
 
         // Rewriting a legacy file keeps its text; the file becomes UTF-8.
@@ -74,31 +70,28 @@ private Q_SLOTS:
         QCOMPARE(LeeINI(legacy, u"General"_s, u"Skin"_s), u"Ñandú"_s);
     }
 
-    void writeCreatesFileSectionAndKeysInOrder()
-    {
+    void writeCreatesFileSectionAndKeysInOrder() {
         const QString path = m_dir.filePath(u"new.ini"_s);
-        const QStringList keys{u"LastCountry"_s, u"LastRadio"_s, u"Skin"_s,
-                               u"NumberType"_s, u"Autoconnect"_s, u"Status"_s};
+        const QStringList keys{u"LastCountry"_s, u"LastRadio"_s,   u"Skin"_s,
+                               u"NumberType"_s,  u"Autoconnect"_s, u"Status"_s};
         for (const QString &key : keys)
             EscribeINI(path, u"General"_s, key, key.left(2));
         QCOMPARE(read(path), QByteArray("[General]\nLastCountry=La\nLastRadio=La\nSkin=Sk\n"
                                         "NumberType=Nu\nAutoconnect=Au\nStatus=St\n"));
     }
 
-    void writeKeepsEveryOtherLine()
-    {
-        const QString path = write(u"e.ini"_s,
-                                   "; made on Windows\r\n"
-                                   "[Other]\r\n"
-                                   "Skin=keep\r\n"
-                                   "\r\n"
-                                   "[GENERAL]\r\n"
-                                   "skin=old\r\n"
-                                   "; a comment\r\n"
-                                   "Status=Normal\r\n"
-                                   "\r\n"
-                                   "[Last]\r\n"
-                                   "x=1");
+    void writeKeepsEveryOtherLine() {
+        const QString path = write(u"e.ini"_s, "; made on Windows\r\n"
+                                               "[Other]\r\n"
+                                               "Skin=keep\r\n"
+                                               "\r\n"
+                                               "[GENERAL]\r\n"
+                                               "skin=old\r\n"
+                                               "; a comment\r\n"
+                                               "Status=Normal\r\n"
+                                               "\r\n"
+                                               "[Last]\r\n"
+                                               "x=1");
         EscribeINI(path, u"General"_s, u"Skin"_s, u"new"_s);
         EscribeINI(path, u"General"_s, u"NumberType"_s, u"Blue"_s);
         EscribeINI(path, u"Extra"_s, u"k"_s, u"v"_s);
@@ -118,8 +111,7 @@ private Q_SLOTS:
                                         "k=v\r\n"));
     }
 
-    void readOnlyFileAndFolderAreLeftAlone()
-    {
+    void readOnlyFileAndFolderAreLeftAlone() {
         const QByteArray original("[General]\nSkin=old\n");
         const QString path = write(u"ro.ini"_s, original);
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
@@ -135,23 +127,22 @@ private Q_SLOTS:
         QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         EscribeINI(inside, u"General"_s, u"Skin"_s, u"new"_s);
         EscribeINI(folder.filePath(u"other.ini"_s), u"General"_s, u"Skin"_s, u"new"_s);
-        QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                 | QFileDevice::ExeOwner);
+        QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                 QFileDevice::ExeOwner);
         QCOMPARE(read(inside), original);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{u"s.ini"_s});
     }
 
-    void failedWriteLeavesNoPartialFile()
-    {
+    void failedWriteLeavesNoPartialFile() {
         // A target that is a folder cannot be replaced: nothing may be left beside it.
         QTemporaryDir folder;
         const QString target = folder.filePath(u"settings.ini"_s);
         QVERIFY(QDir().mkdir(target));
         EscribeINI(target, u"General"_s, u"Skin"_s, u"x"_s);
-        QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot
-                                               | QDir::Hidden),
-                 QStringList{u"settings.ini"_s});
+        QCOMPARE(
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{u"settings.ini"_s});
         QVERIFY(QFileInfo(target).isDir());
     }
 };

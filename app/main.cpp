@@ -1,0 +1,48 @@
+#include "fonts.h"
+#include "mainwindow.h"
+#include "usermessages.h"
+
+#include <QApplication>
+
+#include <clocale>
+#include <cstdio>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Qt's own message for a missing display is a page about platform plugins.
+bool displayAvailable() {
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+           qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    if (!displayAvailable()) {
+        std::fputs("sintonet-valdren: no hay pantalla gráfica (DISPLAY y WAYLAND_DISPLAY vacías); "
+                   "sin pantalla, arránquelo con: xvfb-run -a ./sintonet-valdren\n",
+                   stderr);
+        return 2;
+    }
+
+    QApplication app(argc, argv);
+    // libmpv parses numbers with the C locale and refuses to start under any other.
+    std::setlocale(LC_NUMERIC, "C");
+    installFontSubstitutions();
+
+    Main window(ProgramFolder::ofRunningExecutable());
+    QObject::connect(&window, &Main::programEnded, &app, &QCoreApplication::exit,
+                     Qt::QueuedConnection);
+    try {
+        window.Form_Load();
+    } catch (const std::exception &error) {
+        DialogMessages(nullptr).show(QString::fromUtf8(error.what()), u"Sintonet Valdren"_s,
+                                     UserMessages::Icon::Critical);
+        return 1;
+    }
+    window.show();
+    return app.exec();
+}
