@@ -1,0 +1,139 @@
+#include "volumedigits.h"
+
+#include "mainstate.h"
+#include "pictureimage.h"
+#include "playercomponent.h"
+#include "playererror.h"
+#include "twips.h"
+
+#include <QButtonGroup>
+#include <QPalette>
+#include <QRadioButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr std::array<int, VolumeDigits::SetCount> RowTop = {300, 780, 1260, 1740};
+constexpr std::array<int, VolumeDigits::SetCount> OptionTop = {420, 900, 1380, 1860};
+constexpr int RowLeft = 9840;
+constexpr int SelectorLeft = 9420;
+constexpr int OptionLeft = 9060;
+
+const QPoint DisplayPosition = Twips::point(2760, 840);
+// Wholly outside the window for any picture up to 33 pixels square.
+const QPoint ParkingPosition = Twips::point(-500, -500);
+
+const std::array<QString, VolumeDigits::SetCount> DigitTypes = {u"Red"_s, u"Green"_s, u"Blue"_s,
+                                                                u"Custom"_s};
+const std::array<QString, VolumeDigits::SetCount> ArrayNames = {u"imgDigRed"_s, u"imgDigVerde"_s,
+                                                                u"imgDigAzul"_s, u"imgDigCust"_s};
+
+// The toolkit has no caption colours. In the classic desktop scheme the
+// inactive caption shares its grey with the button shadow, which the palette
+// does carry and which follows the desktop's theme as the caption did.
+QColor inactiveCaptionColor(const QWidget *widget) {
+    return widget->palette().color(QPalette::Dark);
+}
+
+void setBackground(QRadioButton *button, const QColor &colour) {
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Window, colour);
+    button->setPalette(palette);
+}
+
+} // namespace
+
+VolumeDigits::VolumeDigits(MainState &state, QWidget *Main, PlayerComponent *MediaPlayer1)
+    : QObject(Main)
+    , m_state(state)
+    , m_mediaPlayer(MediaPlayer1) {
+    for (int set = 0; set < SetCount; ++set) {
+        for (int element = 0; element < Elements; ++element) {
+            auto *image = new PictureImage(Main);
+            image->setObjectName(ArrayNames[set] + QString::number(element));
+            image->setPicture(QPixmap(builtInPicture(set, element)));
+            image->move(Twips::point(element == Selector ? SelectorLeft : RowLeft, RowTop[set]));
+            image->setVisible(element >= OffPicture);
+            m_sets[set].append(image);
+        }
+    }
+
+    // An own group keeps the four exclusive among themselves whatever else
+    // the window holds.
+    auto *group = new QButtonGroup(this);
+    for (int index = 0; index < SetCount; ++index) {
+        auto *option = new QRadioButton(Main);
+        option->setObjectName(u"optColor%1"_s.arg(index));
+        option->setGeometry(Twips::rect(OptionLeft, OptionTop[index], 255, 195));
+        // Filled with the window colour role, which setBackground changes.
+        option->setBackgroundRole(QPalette::Window);
+        option->setAutoFillBackground(true);
+        setBackground(option, inactiveCaptionColor(option));
+        group->addButton(option, index);
+        connect(option, &QRadioButton::clicked, this, [this, index] { optColor_Click(index); });
+        m_optColor.append(option);
+    }
+}
+
+QString VolumeDigits::builtInPicture(int colourSet, int element) {
+    static const std::array<QString, SetCount> folders = {u"red"_s, u"green"_s, u"blue"_s,
+                                                          u"custom"_s};
+    return u":/digits/%1/%2.gif"_s.arg(folders.at(colourSet)).arg(element);
+}
+
+void VolumeDigits::SetVolNum(bool Apagado) {
+    for (int element = 0; element <= OffPicture; ++element) {
+        for (int set = 0; set < SetCount; ++set)
+            m_sets[set][element]->setVisible(!Apagado && element == m_state.VolNum);
+    }
+    if (Apagado) {
+        for (int set = 0; set < SetCount; ++set)
+            m_sets[set][OffPicture]->setVisible(true);
+    }
+}
+
+void VolumeDigits::optColor_Click(int Index) {
+    if (Index < 0 || Index >= SetCount)
+        return;
+    for (int element = 0; element <= OffPicture; ++element) {
+        for (int set = SetCount - 1; set >= 0; --set)
+            m_sets[set][element]->move(set == Index ? DisplayPosition : ParkingPosition);
+    }
+    m_state.VolCol = DigitTypes[Index];
+
+    for (QRadioButton *option : m_optColor)
+        setBackground(option, inactiveCaptionColor(option));
+    setBackground(m_optColor[Index], Qt::white);
+
+    // The player lies outside the window, so no option keeps a focus mark. This
+    // also runs before the window is first shown, where the move may fail.
+    if (m_mediaPlayer) {
+        try {
+            m_mediaPlayer->takeFocus();
+        } catch (const PlayerError &) {
+        }
+    }
+}
+
+int VolumeDigits::optionForDigitType(const QString &digitType) {
+    const QString type = digitType.toLower();
+    if (type == u"custom"_s)
+        return Custom;
+    if (type == u"blue"_s)
+        return Blue;
+    if (type == u"green"_s)
+        return Green;
+    return Red;
+}
+
+void VolumeDigits::selectOption(int Index) {
+    if (Index < 0 || Index >= SetCount)
+        return;
+    m_optColor[Index]->setChecked(true);
+    optColor_Click(Index);
+}
+
+void VolumeDigits::selectFromDigitType() {
+    selectOption(optionForDigitType(m_state.VolCol));
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <array>
+
+struct MainState;
+class PictureImage;
+class QRadioButton;
+class QWidget;
+class PlayerComponent;
+
+// The volume step shown as a picture in one of four colour sets. Every set
+// has thirteen picture elements: 0..10 for the steps, 11 the off picture and
+// 12 the selector shown beside the set's option button. The chosen set sits at
+// the display position, the others are parked outside the window, and all four
+// follow the step alike, so a change of set shows the right picture at once.
+class VolumeDigits : public QObject {
+    Q_OBJECT
+
+public:
+    enum ColourSet { Red, Green, Blue, Custom };
+    static constexpr int SetCount = 4;
+    static constexpr int Elements = 13;
+    static constexpr int OffPicture = 11;
+    static constexpr int Selector = 12;
+
+    // Creates the 52 picture elements and the four option buttons on Main, at
+    // their designed places, with the built-in pictures. MediaPlayer1 takes the
+    // focus from the option buttons; it may be null.
+    VolumeDigits(MainState &state, QWidget *Main, PlayerComponent *MediaPlayer1);
+
+    // Shows the step in VolNum, or the off picture when Apagado is set.
+    void SetVolNum(bool Apagado = false);
+
+    // Puts colour set Index (0 red, 1 green, 2 blue, 3 custom) into effect.
+    void optColor_Click(int Index);
+
+    // Marks option button Index as chosen and applies its set, also when it
+    // was chosen already.
+    void selectOption(int Index);
+
+    // Selects the option that VolCol names and applies its set.
+    void selectFromDigitType();
+    static int optionForDigitType(const QString &digitType);
+
+    const QList<PictureImage *> &imgDigRed() const { return m_sets[Red]; }
+    const QList<PictureImage *> &imgDigVerde() const { return m_sets[Green]; }
+    const QList<PictureImage *> &imgDigAzul() const { return m_sets[Blue]; }
+    // A skin loads its own pictures into these.
+    const QList<PictureImage *> &imgDigCust() const { return m_sets[Custom]; }
+    const QList<PictureImage *> &elements(int colourSet) const { return m_sets.at(colourSet); }
+
+    const QList<QRadioButton *> &optColor() const { return m_optColor; }
+
+    // Resource path of a built-in picture, e.g. ":/digits/custom/5.gif".
+    static QString builtInPicture(int colourSet, int element);
+
+private:
+    MainState &m_state;
+    PlayerComponent *m_mediaPlayer;
+    std::array<QList<PictureImage *>, SetCount> m_sets;
+    QList<QRadioButton *> m_optColor;
+};
