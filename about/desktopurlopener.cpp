@@ -1,0 +1,7 @@
+#include "desktopurlopener.h"
+
+#include <QDesktopServices>
+
+void DesktopUrlOpener::openUrl(const QUrl &url) {
+    QDesktopServices::openUrl(url);
+}

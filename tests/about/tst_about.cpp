@@ -1,0 +1,130 @@
+#include "about.h"
+#include "aboutlauncher.h"
+#include "urlopener.h"
+#include "windowcentring.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class RecordingOpener : public UrlOpener {
+public:
+    void openUrl(const QUrl &url) override { opened.append(url); }
+    QList<QUrl> opened;
+};
+
+QList<About *> visibleAboutWindows() {
+    QList<About *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *about = qobject_cast<About *>(widget); about && about->isVisible())
+            found.append(about);
+    return found;
+}
+
+} // namespace
+
+class TestAbout : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void creditsRiseAndStartAgain() {
+        RecordingOpener opener;
+        About about(opener);
+        auto *picture2 = about.findChild<QWidget *>(QStringLiteral("Picture2"));
+        QCOMPARE(about.picture2Top(), 3310);
+
+        const QList<std::pair<int, int>> expected = {{1, 3295}, {2, 3280}, {821, -9005}};
+        int ticks = 0;
+        for (const auto &[tick, top] : expected) {
+            while (ticks < tick) {
+                about.Timer1_Timer();
+                ++ticks;
+            }
+            QCOMPARE(about.picture2Top(), top);
+        }
+        // By then the whole panel has left the viewport.
+        QVERIFY(picture2->geometry().bottom() < 0);
+
+        about.Timer1_Timer();
+        QCOMPARE(about.picture2Top(), 3295);
+        QVERIFY(picture2->y() > 0);
+    }
+
+    void centresOnTheScreen() {
+        // A screen smaller than the window: equal negative overhangs.
+        const QRect small(0, 0, 3000, 2250);
+        const QSize window(4020, 4530);
+        const QPoint origin = WindowCentring::origin(small, window);
+        QCOMPARE(origin, QPoint(-510, -1140));
+        QCOMPARE(-origin.x(), origin.x() + window.width() - small.width());
+        QCOMPARE(-origin.y(), origin.y() + window.height() - small.height());
+        // Halves are cut toward zero, and a panel at the screen's top shifts the area.
+        QCOMPARE(WindowCentring::origin(QRect(0, 450, 3015, 3000), QSize(3990, 4500)),
+                 QPoint(-487, 450 - 750));
+
+        RecordingOpener opener;
+        About about(opener);
+        about.Form_Load();
+        const QRect area = about.screen()->availableGeometry();
+        QVERIFY(qAbs(2 * about.frameGeometry().left() + about.frameGeometry().width() -
+                     (2 * area.left() + area.width())) <= 1);
+        QVERIFY(qAbs(2 * about.frameGeometry().top() + about.frameGeometry().height() -
+                     (2 * area.top() + area.height())) <= 1);
+        QVERIFY(about.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+    }
+
+    void oneWindowAtATimeAndAFreshOneAfterCerrar() {
+        RecordingOpener opener;
+        AboutLauncher launcher(opener);
+        QVERIFY(!launcher.openWindow());
+
+        launcher.lblCreditos_Click();
+        QPointer<About> first = launcher.openWindow();
+        QVERIFY(first);
+        first->Timer1_Timer();
+        first->Timer1_Timer();
+
+        launcher.lblCreditos_Click();
+        QCOMPARE(launcher.openWindow(), first.data());
+        QCOMPARE(visibleAboutWindows().size(), 1);
+        QCOMPARE(first->picture2Top(), 3280);
+
+        QTest::mouseClick(first->findChild<QPushButton *>(QStringLiteral("Cmd1")), Qt::LeftButton);
+        QVERIFY(!launcher.openWindow());
+        QVERIFY(visibleAboutWindows().isEmpty());
+        QTRY_VERIFY(!first);
+
+        launcher.lblCreditos_Click();
+        About *second = launcher.openWindow();
+        QVERIFY(second);
+        QCOMPARE(second->picture2Top(), 3310);
+        QVERIFY(second->findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+
+        // The program's close button shuts it first.
+        launcher.closeIfOpen();
+        QVERIFY(visibleAboutWindows().isEmpty());
+        launcher.closeIfOpen();
+    }
+
+    void linksOpenTheHomePageAndANewMail() {
+        RecordingOpener opener;
+        About about(opener);
+        about.show();
+        auto *label4 = about.findChild<QLabel *>(QStringLiteral("Label4"));
+        QCOMPARE(label4->text(), QStringLiteral("E-mail: ") + About::supportEmail());
+
+        QTest::mouseClick(about.findChild<QLabel *>(QStringLiteral("Label3")), Qt::LeftButton);
+        QTest::mouseClick(label4, Qt::LeftButton);
+        QCOMPARE(opener.opened.size(), 2);
+        QCOMPARE(opener.opened.at(0), QUrl(About::homePage()));
+        QCOMPARE(opener.opened.at(1).toString(), QStringLiteral("mailto:") + About::supportEmail());
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"
