@@ -1,0 +1,245 @@
+#include "mainstate.h"
+#include "picturebox.h"
+#include "randomgenerator.h"
+#include "statusdisplay.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Hands out the numbers a test chooses, and counts how many were drawn.
+class ChosenNumbers : public RandomSource {
+public:
+    QList<float> numbers;
+    int drawn = 0;
+
+    float Rnd() override {
+        ++drawn;
+        return numbers.isEmpty() ? 0.5f : numbers.takeFirst();
+    }
+};
+
+struct Fixture {
+    MainState state;
+    PictureBox fx;
+    ChosenNumbers random;
+    StatusDisplay display{state, &fx, random};
+
+    bool turning() const { return display.Timer1.isActive() && !display.Timer2.isActive(); }
+    bool resting() const { return !display.Timer1.isActive() && display.Timer2.isActive(); }
+
+    // Ticks until the quarter turn ends; the angles after each tick that turned.
+    QList<double> runQuarter() {
+        QList<double> angles;
+        for (int ticks = 0; display.Timer1.isActive() && ticks < 100; ++ticks) {
+            display.Timer1_Timer();
+            if (display.Timer1.isActive())
+                angles.append(display.Angulo);
+        }
+        return angles;
+    }
+};
+
+const QRgb Blue = qRgb(0, 0, 255);
+const QRgb Brightest = qRgb(242, 242, 99);
+
+// The pixels of one colour in an area of an RGB32 image (with `other`, of all other colours).
+QList<QPoint> pixelsOf(const QImage &image, const QRect &area, QRgb colour, bool other = false) {
+    QList<QPoint> pixels;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if ((image.pixel(x, y) == colour) != other)
+                pixels.append(QPoint(x, y));
+        }
+    }
+    return pixels;
+}
+
+bool allAre(const QImage &image, const QList<QPoint> &pixels, QRgb colour, bool other = false) {
+    return std::all_of(pixels.begin(), pixels.end(),
+                       [&](const QPoint &at) { return (image.pixel(at) == colour) != other; });
+}
+
+QRect boxOf(const QList<QPoint> &pixels) {
+    QRect box;
+    for (const QPoint &at : pixels)
+        box |= QRect(at, QSize(1, 1));
+    return box;
+}
+
+} // namespace
+
+class TestStatusDisplay : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void turnsForwardsThenBackwardsAFullCircle() {
+        Fixture f;
+        f.random.numbers = {0.2f, 0.4f, 0.6f, 0.5f, 0.4f, 0.3f, 0.2f, 0.1f};
+        f.display.start();
+        for (int quarter = 1; quarter <= 4; ++quarter) {
+            const double from = f.display.Angulo;
+            const QList<double> angles = f.runQuarter();
+            QCOMPARE(angles.size(), 18);
+            QCOMPARE(angles.first(), from + 5);
+            QCOMPARE(angles.last(), 90.0 * quarter);
+            QCOMPARE(int(f.display.Cuadrante), quarter % 4);
+            QCOMPARE(f.display.Angulo, 90.0 * (quarter % 4));
+            QVERIFY(f.resting());
+            f.display.Timer2_Timer();
+            QVERIFY(f.turning());
+        }
+        QVERIFY(f.display.Reversa); // 0.5 after 0.6
+
+        for (const double rest : {270.0, 180.0, 90.0, 0.0}) {
+            const double from = f.display.Angulo;
+            const QList<double> angles = f.runQuarter();
+            QCOMPARE(angles.size(), 18);
+            QCOMPARE(angles.first(), from == 0 ? 355 : from - 5);
+            QCOMPARE(angles.last(), rest);
+            QCOMPARE(int(f.display.Cuadrante), int(rest / 90));
+            QCOMPARE(f.display.Angulo, rest);
+            QVERIFY(f.resting());
+            f.display.Timer2_Timer();
+            QVERIFY(f.display.Reversa);
+        }
+        QCOMPARE(f.random.drawn, 8);
+    }
+
+    void randomNumbersChooseTheDirection() {
+        Fixture f;
+        // 0.7 is no exact double: kept as drawn, an equal number still matches it.
+        f.random.numbers = {0.7f, 0.3f, 0.3f, 0.3f, 0.9f};
+        f.display.start();
+
+        // The first rest always goes on forwards: nothing was drawn before it.
+        f.runQuarter();
+        f.display.Timer2_Timer();
+        QVERIFY(f.turning());
+        QVERIFY(!f.display.Reversa);
+
+        f.runQuarter();
+        f.display.Timer2_Timer();
+        QVERIFY(f.display.Reversa);
+
+        // Equal numbers rest again, in the same direction, as often as they come.
+        f.runQuarter();
+        f.display.Timer2_Timer();
+        QVERIFY(f.resting());
+        f.display.Timer2_Timer();
+        QVERIFY(f.resting());
+        QVERIFY(f.display.Reversa);
+        f.display.Timer2_Timer();
+        QVERIFY(f.turning());
+        QVERIFY(!f.display.Reversa);
+    }
+
+    void cutDuringARest() {
+        Fixture f;
+        f.display.start();
+        f.runQuarter();
+        QVERIFY(f.resting());
+        QVERIFY(!pixelsOf(f.fx.picture(), f.fx.picture().rect(), Blue, true).isEmpty());
+
+        f.display.cut();
+        QVERIFY(!f.display.Timer1.isActive() && !f.display.Timer2.isActive());
+        QVERIFY(pixelsOf(f.fx.picture(), f.fx.picture().rect(), Blue, true).isEmpty());
+
+        // The next connection turns on at once from where the rest was cut.
+        f.display.start();
+        QVERIFY(f.turning());
+        f.display.Timer1_Timer();
+        QCOMPARE(f.display.Angulo, 95.0);
+        QCOMPARE(int(f.display.Cuadrante), 1);
+        QCOMPARE(f.random.drawn, 0);
+    }
+
+    void drawing_data() {
+        QTest::addColumn<QString>("pais");
+        QTest::addColumn<QString>("radio");
+        QTest::addColumn<double>("angulo");
+        // Top-left pixels of the brightest and of the first, darkest copy of each line: the
+        // base points (200, 150) and (200, 650) twips moved 160 2/3 and 2/3 twips along the
+        // angle.
+        QTest::addColumn<QList<QPoint>>("brightest");
+        QTest::addColumn<QList<QPoint>>("first");
+        const QList<QPoint> bright0{{24, 10}, {24, 43}}, first0{{13, 10}, {13, 43}};
+        QTest::newRow("angle 0") << u"España"_s << u"Radio <b>Nacional</b>"_s << 0.0 << bright0
+                                 << first0;
+        QTest::newRow("empty station") << u"Perú"_s << QString() << 0.0 << bright0 << first0;
+        QTest::newRow("angle 90") << u"Chile"_s << u"Bío-Bío"_s << 90.0
+                                  << QList<QPoint>{{13, -1}, {13, 33}} << first0;
+    }
+
+    void drawing() {
+        QFETCH(QString, pais);
+        QFETCH(QString, radio);
+        QFETCH(double, angulo);
+        QFETCH(QList<QPoint>, brightest);
+        QFETCH(QList<QPoint>, first);
+        Fixture f;
+        f.state.PaisFX = pais;
+        f.state.RadioFX = radio;
+        f.display.Angulo = angulo;
+        f.display.Cuadrante = quint8(angulo / 90);
+        f.display.start();
+        f.display.Timer1_Timer();
+        QCOMPARE(f.display.Angulo, angulo + 5);
+
+        const QImage shown = f.fx.picture();
+        QCOMPARE(shown.size(), QSize(221, 81));
+        QCOMPARE(f.fx.grab().toImage().convertToFormat(QImage::Format_RGB32), shown);
+
+        // The two lines printed alone, in the brightest colour, at one place.
+        const auto alone = [&](const QList<QPoint> &at) {
+            QImage image(shown.size(), QImage::Format_RGB32);
+            image.fill(Blue);
+            QPainter p(&image);
+            QFont font = f.fx.font();
+            font.setPixelSize(18);
+            p.setFont(font);
+            p.setPen(QColor(Brightest));
+            const QPointF down(0, QFontMetricsF(font).ascent());
+            p.drawText(at[0] + down, u"Origen: "_s + pais);
+            p.drawText(at[1] + down, u"Radio: "_s + radio);
+            return image;
+        };
+        const QImage last = alone(brightest);
+        const QImage darkest = alone(first);
+
+        // Rows above 33 belong to the first line, the rest to the second.
+        for (const QRect &line : {QRect(0, 0, 221, 33), QRect(0, 33, 221, 48)}) {
+            const QList<QPoint> covered = pixelsOf(last, line, Brightest);
+            QVERIFY(!covered.isEmpty());
+            // The brightest copy shows wherever it covers a pixel, and nowhere it does not reach.
+            QVERIFY(allAre(shown, covered, Brightest));
+            QVERIFY(allAre(last, pixelsOf(shown, line, Brightest), Blue, true));
+            // The other copies lie between the darkest and the brightest; the rest is background.
+            QCOMPARE(boxOf(pixelsOf(shown, line, Blue, true)),
+                     boxOf(pixelsOf(last, line, Blue, true)) |
+                         boxOf(pixelsOf(darkest, line, Blue, true)));
+        }
+    }
+
+    void generatorStaysBelowOne() {
+        RandomGenerator generator;
+        generator.Randomize();
+        float low = 1, high = 0;
+        for (int n = 0; n < 100000; ++n) {
+            const float r = generator.Rnd();
+            low = std::min(low, r);
+            high = std::max(high, r);
+        }
+        QVERIFY(low >= 0 && low < 0.01f);
+        QVERIFY(high > 0.99f && high < 1);
+    }
+};
+
+QTEST_MAIN(TestStatusDisplay)
+#include "tst_statusdisplay.moc"
