@@ -1,0 +1,164 @@
+#include "skinner.h"
+
+#include "ini.h"
+#include "mainstate.h"
+#include "skincolor.h"
+#include "skinpicture.h"
+#include "skintarget.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int OffDigit = 11;
+constexpr int SelectorDigit = 12;
+
+// A folder name may hold blanks, so the folder travels in the entry's data and the
+// visible text is only "folder caption". Entries without that data are split at the
+// first blank.
+void folderAndCaption(const QListWidgetItem *item, QString &folder, QString &caption) {
+    const QString text = item ? item->text() : QString();
+    const QVariant data = item ? item->data(Skinner::FolderRole) : QVariant();
+    if (data.isValid()) {
+        folder = data.toString();
+        caption = text.mid(folder.size() + 1);
+        return;
+    }
+    const qsizetype blank = text.indexOf(u' ');
+    folder = blank < 0 ? text : text.left(blank);
+    caption = blank < 0 ? QString() : text.mid(blank + 1);
+}
+
+} // namespace
+
+Skinner::Skinner(MainState &state, const ProgramFolder &folder, QComboBox *cboSkins,
+                 QListWidget *List1, SkinTarget &target, QObject *parent)
+    : QObject(parent)
+    , m_state(state)
+    , m_folder(folder)
+    , m_cboSkins(cboSkins)
+    , m_List1(List1)
+    , m_target(target) {
+    connect(m_cboSkins, &QComboBox::activated, this, &Skinner::cboSkins_Click);
+}
+
+QString Skinner::skinFile(const QString &folder) const {
+    return m_folder.skinsFolder() + u'/' + folder + u'/' + folder + u".ini"_s;
+}
+
+void Skinner::listSkins() {
+    // Hidden entries stay out, as do "." and ".."; plain files drop out for want of a skin file.
+    const QDir skins(m_folder.skinsFolder());
+    const QStringList names =
+        skins.entryList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
+
+    int restored = -1;
+    for (const QString &name : names) {
+        const QString caption = LeeINI(skinFile(name), u"General"_s, u"SkinCaption"_s);
+        if (caption.isEmpty())
+            continue;
+        m_cboSkins->addItem(caption);
+        auto *entry = new QListWidgetItem(name + u' ' + caption);
+        entry->setData(FolderRole, name);
+        m_List1->addItem(entry);
+        if (restored < 0 && caption == m_state.SkinGuardado) {
+            // The first skin with the saved caption is the one restored.
+            restored = m_cboSkins->count() - 1;
+            m_cboSkins->setCurrentIndex(restored);
+            cboSkins_Click();
+        }
+    }
+    // A combo box selects its first entry by itself; without a match nothing is selected,
+    // so that an empty caption is saved at close.
+    if (restored < 0) {
+        m_cboSkins->setCurrentIndex(-1);
+        m_List1->setCurrentRow(-1);
+    }
+}
+
+void Skinner::restoreSavedSkin() {
+    if (!m_state.SkinGuardado.isEmpty())
+        CargaSkin();
+}
+
+void Skinner::cboSkins_Click() {
+    m_List1->setCurrentRow(m_cboSkins->currentIndex());
+    if (m_state.Cargando)
+        return;
+    CargaSkin();
+    m_target.selectDigitOption(digitOptionFor(m_state.VolCol));
+}
+
+int Skinner::digitOptionFor(const QString &volCol) {
+    const QString type = volCol.toLower();
+    if (type == u"custom"_s)
+        return 3;
+    if (type == u"blue"_s)
+        return 2;
+    if (type == u"green"_s)
+        return 1;
+    return 0;
+}
+
+void Skinner::loadPicture(const QString &pictureFolder, const QString &value,
+                          const std::function<void(const QImage &)> &apply) const {
+    if (value.isEmpty())
+        return;
+    QImage picture = SkinPicture::load(pictureFolder + value);
+    // Skins made on Windows write sub-folders with backslashes.
+    if (picture.isNull() && value.contains(u'\\'))
+        picture = SkinPicture::load(pictureFolder + QString(value).replace(u'\\', u'/'));
+    if (!picture.isNull())
+        apply(picture);
+}
+
+void Skinner::CargaSkin() {
+    const int row = m_List1->currentRow();
+    if (row < 0)
+        return; // no skin selected: nothing to apply
+
+    QString folder;
+    QString caption;
+    folderAndCaption(m_List1->item(row), folder, caption);
+
+    // Show the caption on the entry that is already selected: with two skins of one
+    // caption, selecting by text would jump to the first of them.
+    if (m_cboSkins->itemText(row) == caption)
+        m_cboSkins->setCurrentIndex(row);
+    else if (const int found = m_cboSkins->findText(caption); found >= 0)
+        m_cboSkins->setCurrentIndex(found);
+
+    const QString file = skinFile(folder);
+    const QString pictures = m_folder.skinsFolder() + u'/' + folder + u'/';
+    const auto general = [&](const QString &key) { return LeeINI(file, u"General"_s, key); };
+    const auto digits = [&](const QString &key) { return LeeINI(file, u"CustomDigits"_s, key); };
+
+    loadPicture(pictures, general(u"Background"_s),
+                [this](const QImage &picture) { m_target.setSkinBackground(picture); });
+
+    if (const auto color = SkinColor::parse(general(u"ControlBoxColor"_s)))
+        m_target.setControlBoxColor(*color);
+
+    if (const QString type = general(u"Digits"_s); !type.isEmpty())
+        m_state.VolCol = type;
+
+    const auto digitPicture = [this, &pictures](const QString &value, int index) {
+        loadPicture(pictures, value, [this, index](const QImage &picture) {
+            m_target.setCustomDigitPicture(index, picture);
+        });
+    };
+    digitPicture(digits(u"OFF"_s), OffDigit);
+    for (int i = 0; i <= 10; ++i)
+        digitPicture(digits(QString::number(i)), i);
+    digitPicture(digits(u"Selector"_s), SelectorDigit);
+
+    if (const auto color = SkinColor::parse(general(u"MainLabelColor"_s)))
+        m_target.setMainLabelColor(*color);
+    if (const auto color = SkinColor::parse(general(u"OptionLabelColor"_s)))
+        m_target.setOptionLabelColor(*color);
+}

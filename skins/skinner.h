@@ -1,0 +1,57 @@
+#pragma once
+
+#include "programfolder.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QComboBox;
+class QListWidget;
+class SkinTarget;
+struct MainState;
+
+// The skins: lists the skin folders into cboSkins and the hidden List1 (kept in
+// step, entry k of both being the same skin), restores the saved skin at start-up
+// and applies a skin when the user picks one.
+//
+// A skin only changes what its file names, so skins add up. Every failure is
+// silent and leaves its element as it was.
+class Skinner : public QObject {
+    Q_OBJECT
+
+public:
+    // Connects cboSkins' user choice to cboSkins_Click.
+    Skinner(MainState &state, const ProgramFolder &folder, QComboBox *cboSkins, QListWidget *List1,
+            SkinTarget &target, QObject *parent = nullptr);
+
+    // Start-up step 7: lists every skin folder, in the order the file system gives them,
+    // and selects the caption saved in SkinGuardado. Run while Cargando is set.
+    void listSkins();
+    // Start-up step 8: applies the saved skin when a caption was saved.
+    void restoreSavedSkin();
+
+    // Applies the skin selected in List1.
+    void CargaSkin();
+
+    // optColor index for a digit type: 3 custom, 2 blue, 1 green, 0 anything else.
+    static int digitOptionFor(const QString &volCol);
+
+    // Role of List1's entries that holds the skin's folder name.
+    static constexpr int FolderRole = Qt::UserRole;
+
+public Q_SLOTS:
+    void cboSkins_Click();
+
+private:
+    QString skinFile(const QString &folder) const;
+    void loadPicture(const QString &pictureFolder, const QString &value,
+                     const std::function<void(const QImage &)> &apply) const;
+
+    MainState &m_state;
+    ProgramFolder m_folder;
+    QComboBox *m_cboSkins;
+    QListWidget *m_List1;
+    SkinTarget &m_target;
+};
