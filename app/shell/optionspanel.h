@@ -1,0 +1,62 @@
+#pragma once
+
+#include "windowoutline.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <vector>
+
+class QAbstractButton;
+class QWidget;
+
+// The options panel on the right of the main window: Command1 opens and
+// closes it, the window's outline growing or shrinking sideways while the
+// button slides along. The panel's state is the caption of Command1.
+class OptionsPanel : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int ClosedWidth = 3705; // twips
+    static constexpr int OpenWidth = 10185;  // twips
+    static constexpr int Command1ClosedLeft = 1860;
+
+    // Connects command1's clicks to Command1_Click. Both widgets stay the caller's.
+    OptionsPanel(QWidget *window, QAbstractButton *command1, QObject *parent = nullptr);
+
+    // Opening fractions that AnimaOpciones steps through, in order.
+    static std::vector<double> fractions(qint16 steps, qint16 direction);
+
+    void AnimaOpciones(qint16 steps, qint16 direction);
+
+    // Start-up always leaves the panel closed.
+    void closeAtStartup();
+
+    // Outer window width in twips; a frameless window's width is its client width.
+    void setWindowWidth(int twips);
+
+    int command1Left() const { return m_command1Left; }
+    void setCommand1Left(int twips);
+
+    // The outline last given to the window (RegionVentana), in window
+    // coordinates as designed, frame included.
+    WindowOutline RegionVentana() const { return m_regionVentana; }
+
+    // The screen's twips per pixel in each direction, as the outline is scaled.
+    double twipsPerPixelX() const;
+    double twipsPerPixelY() const;
+
+public Q_SLOTS:
+    void Command1_Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void setOutline(double r);
+
+    QPointer<QWidget> m_window;
+    QPointer<QAbstractButton> m_command1;
+    int m_command1Left = Command1ClosedLeft;
+    WindowOutline m_regionVentana;
+};

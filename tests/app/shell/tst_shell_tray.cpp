@@ -1,0 +1,194 @@
+#include "mainstate.h"
+#include "windowstates.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QPixmap>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct MainWindow {
+    QWidget window;
+    QMenu mnuSystemTray;
+    WindowStates states{&window, &mnuSystemTray};
+    QSignalSpy menus{&mnuSystemTray, &QMenu::aboutToShow};
+
+    MainWindow() {
+        QPixmap icon(32, 32);
+        icon.fill(Qt::darkBlue);
+        window.setWindowIcon(QIcon(icon));
+        window.setWindowTitle(u"Sintonet Valdren"_s);
+        window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        window.resize(247, 202);
+        mnuSystemTray.addAction(u"Abrir ventana"_s);
+    }
+};
+
+// The icon's own widget, where the X11 tray delivers its clicks.
+QWidget *iconWidget() {
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (QWidget *w : widgets)
+        if (w->objectName() == u"QSystemTrayIconSys"_s && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+} // namespace
+
+class TestShellTray : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase() { stopTrayHost(); }
+    void trayMessages();
+    void oneMenuAtATime();
+    void iconClicks();
+    void taskListEntry();
+    void startupState();
+    void noTrayMinimizes();
+
+private:
+    void stopTrayHost();
+
+    QProcess m_trayHost;
+};
+
+void TestShellTray::initTestCase() {
+    m_trayHost.start(u"trayer"_s, {});
+    QVERIFY2(m_trayHost.waitForStarted(), "trayer did not start");
+    QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+}
+
+void TestShellTray::stopTrayHost() {
+    m_trayHost.terminate();
+    m_trayHost.waitForFinished(5000);
+}
+
+void TestShellTray::trayMessages() {
+    MainWindow main;
+    main.states.cmdGoTray_Click();
+    QVERIFY(!main.window.isVisible());
+    QVERIFY(main.states.trayIcon()->isVisible());
+    QCOMPARE(main.states.trayIcon()->toolTip(), u"Sintonet Valdren"_s);
+
+    // Over a shown window these are ordinary mouse moves.
+    main.window.show();
+    main.states.Form_MouseMove(517);
+    main.states.Form_MouseMove(515);
+    QCOMPARE(main.menus.count(), 0);
+    QVERIFY(main.states.trayIcon()->isVisible());
+
+    main.window.hide();
+    main.states.Form_MouseMove(512);
+    main.states.Form_MouseMove(513);
+    QVERIFY(!main.window.isVisible());
+    main.states.Form_MouseMove(515);
+    QVERIFY(main.window.isVisible());
+    QVERIFY(!main.states.trayIcon()->isVisible());
+
+    main.states.PonEnTray();
+    main.states.mnuWinOpen_Click();
+    QVERIFY(main.window.isVisible());
+    QVERIFY(!main.states.trayIcon()->isVisible());
+}
+
+// Anything arriving while the menu is open is dropped.
+void TestShellTray::oneMenuAtATime() {
+    MainWindow main;
+    main.states.PonEnTray();
+    QTimer::singleShot(0, [&] {
+        main.states.Form_MouseMove(517);
+        main.states.Form_MouseMove(515);
+        main.mnuSystemTray.hide();
+    });
+    main.states.Form_MouseMove(517);
+    QCOMPARE(main.menus.count(), 1);
+    QVERIFY(!main.window.isVisible());
+    main.states.Form_MouseMove(515);
+    QVERIFY(main.window.isVisible());
+}
+
+// Clicks on the icon as the X11 tray delivers them.
+void TestShellTray::iconClicks() {
+    MainWindow main;
+    main.states.PonEnTray();
+    QWidget *icon = nullptr;
+    QTRY_VERIFY((icon = iconWidget()));
+
+    QTimer::singleShot(0, &main.mnuSystemTray, &QMenu::hide);
+    QTest::mouseClick(icon, Qt::RightButton);
+    QCOMPARE(main.menus.count(), 1);
+    QTest::mouseClick(icon, Qt::LeftButton);
+    QVERIFY(!main.window.isVisible());
+    QTest::mouseDClick(icon, Qt::LeftButton);
+    QVERIFY(main.window.isVisible());
+    QVERIFY(!main.states.trayIcon()->isVisible());
+}
+
+void TestShellTray::taskListEntry() {
+    // To the tray before ever being shown, as an auto-connecting start-up goes.
+    MainWindow main;
+    main.states.PonEnTray();
+    QVERIFY(main.states.taskbarEntry().isSkipped());
+    main.states.mnuWinOpen_Click();
+    QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+    QVERIFY(!main.states.taskbarEntry().isSkipped());
+
+    // Once shown, the window manager holds the state and must be asked.
+    QProcess windowManager;
+    windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
+    QVERIFY2(windowManager.waitForStarted(), "openbox did not start");
+    TaskbarEntry entry(&main.window);
+    // Asked again until the window manager has taken the window over.
+    QTRY_VERIFY_WITH_TIMEOUT((entry.setListed(false), entry.isSkipped()), 10000);
+    entry.setListed(true);
+    QTRY_VERIFY(!entry.isSkipped());
+    windowManager.terminate();
+    QVERIFY(windowManager.waitForFinished(5000));
+}
+
+void TestShellTray::startupState() {
+    MainState state;
+    for (const QString &word : {u"InTray"_s, u"Minimized"_s}) {
+        MainWindow main;
+        state.EstadoGuardado = word;
+        main.states.applyStartupState(state);
+        QVERIFY(!main.states.isInTray() && !main.window.isMinimized());
+    }
+    state.AutoConexion = true;
+    const struct {
+        QString word;
+        bool inTray, minimized;
+    } cases[] = {
+        {u"INTRAY"_s, true, false}, {u"minimized"_s, false, true}, {u"intr"_s, false, false}};
+    for (const auto &c : cases) {
+        MainWindow main;
+        state.EstadoGuardado = c.word;
+        main.states.applyStartupState(state);
+        QCOMPARE(main.states.isInTray(), c.inTray);
+        QCOMPARE(main.states.trayIcon()->isVisible(), c.inTray);
+        QCOMPARE(main.window.isMinimized(), c.minimized);
+    }
+}
+
+// Without a tray the window is minimized instead, so it can be found again.
+void TestShellTray::noTrayMinimizes() {
+    stopTrayHost();
+    QTRY_VERIFY_WITH_TIMEOUT(!QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+    MainWindow main;
+    main.window.show();
+    main.states.cmdGoTray_Click();
+    QVERIFY(main.window.isVisible() && main.window.isMinimized());
+    QVERIFY(!main.states.trayIcon()->isVisible());
+}
+
+QTEST_MAIN(TestShellTray)
+#include "tst_shell_tray.moc"
