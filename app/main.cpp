@@ -1,6 +1,7 @@
 #include "fonts.h"
 #include "mainwindow.h"
 #include "usermessages.h"
+#include "webenginesetup.h"
 
 #include <QApplication>
 
@@ -28,7 +29,11 @@ int main(int argc, char *argv[]) {
         return 2;
     }
 
+    WebEngineSetup::prepareBeforeApplication();
     QApplication app(argc, argv);
+    // The window may sit in the tray while another window closes: the program
+    // ends only through its own close paths.
+    app.setQuitOnLastWindowClosed(false);
     // libmpv parses numbers with the C locale and refuses to start under any other.
     std::setlocale(LC_NUMERIC, "C");
     installFontSubstitutions();
@@ -43,6 +48,6 @@ int main(int argc, char *argv[]) {
                                      UserMessages::Icon::Critical);
         return 1;
     }
-    window.show();
+    window.showAsLoaded();
     return app.exec();
 }

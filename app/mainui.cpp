@@ -89,10 +89,7 @@ void MainUi::setupUi(QWidget *Main) {
     lblAutocon = caption(Main, u"lblAutocon"_s, u"Autoconectar"_s, 4200, 900, 1500, 270);
     lblAutocon->setFont(designedFont(u"Arial Black"_s, 9.75));
     cboStatus = placed(new QComboBox(Main), u"cboStatus"_s, 6000, 900, 1035, 300);
-    cboStatus->addItems({u"En Tray"_s, u"Minimizado"_s, u"Normal"_s});
-    cboStatus->setCurrentIndex(-1);
     cboStatus->setFont(designedFont(u"Arial"_s, 6.75));
-    cboStatus->hide();
     lblSkin = caption(Main, u"lblSkin"_s, u"Skin:"_s, 3780, 2640, 750, 345);
     lblSkin->setCursor(buttonPointer);
     cboSkins = placed(new QComboBox(Main), u"cboSkins"_s, 4740, 2640, 2295, 315);

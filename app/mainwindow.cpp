@@ -1,7 +1,28 @@
 #include "mainwindow.h"
 
+#include "about.h"
+#include "aboutlauncher.h"
+#include "clicklabel.h"
+#include "pictureimage.h"
+#include "connectaction.h"
+#include "desktopurlopener.h"
 #include "ini.h"
+#include "optionspanel.h"
+#include "startupstatus.h"
+#include "windowdrag.h"
+#include "windowstates.h"
+#include "picturebox.h"
+#include "randomgenerator.h"
+#include "shapebox.h"
+#include "skinner.h"
+#include "statusdisplay.h"
+#include "streamplayer.h"
 #include "twips.h"
+#include "updownarrows.h"
+#include "usermessages.h"
+#include "volumecontrol.h"
+#include "volumedigits.h"
+#include "webadvertisingpanel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,27 +36,120 @@ namespace {
 const QString General = u"General"_s;
 }
 
-Main::Main(const ProgramFolder &folder, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
-    , m_folder(folder) {
+Main::Main(const ProgramFolder &folder) : Main(folder, Outside()) {}
+
+Main::Main(const ProgramFolder &folder, const Outside &outside)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
+    , m_folder(folder)
+{
     m_ui.setupUi(this);
     setBackgroundPicture(QPixmap(u":/window/background.jpg"_s));
     setWindowIcon(QIcon(u":/window/icon32.png"_s));
     // The client area as designed; start-up narrows the window to hide the options panel.
     resize(Twips::size(10275, 3030));
 
+    if (outside.messages) {
+        m_messages = outside.messages;
+    } else {
+        m_ownMessages = std::make_unique<DialogMessages>(this);
+        m_messages = m_ownMessages.get();
+    }
+    UrlOpener *urlOpener = outside.urlOpener;
+    if (!urlOpener) {
+        m_ownUrlOpener = std::make_unique<DesktopUrlOpener>();
+        urlOpener = m_ownUrlOpener.get();
+    }
+
+    // The players live outside the visible window; only their focus is ever used.
+    MediaPlayer1 = new StreamPlayer(u"MediaPlayer1"_s, VolumeScale::mediaPlayer(), this);
+    MediaPlayer1->setGeometry(Twips::rect(3840, -5000, 4455, 1635));
+    RealAudio1 = new StreamPlayer(u"RealAudio1"_s, VolumeScale::realAudio(), this);
+    RealAudio1->setGeometry(Twips::rect(3840, -5000, 4515, 1455));
+
+    Scroll1 = new UpDownArrows(this);
+    Scroll1->setObjectName(u"Scroll1"_s);
+    Scroll1->move(Twips::point(3180, 840));
+    m_digits = new VolumeDigits(m_state, this, MediaPlayer1);
+    m_volume = new VolumeControl(m_state, Scroll1, m_ui.mnuVol, MediaPlayer1, RealAudio1,
+                                 m_ui.imgConectar, m_digits, this);
+
+    FX = new PictureBox(this);
+    FX->setObjectName(u"FX"_s);
+    FX->move(Twips::point(140, 1380));
+    m_random = std::make_unique<RandomGenerator>();
+    m_display = new StatusDisplay(m_state, FX, *m_random, this);
+
+    if (outside.makeAdvertisingPanel) {
+        m_panel = outside.makeAdvertisingPanel(this);
+        Propaganda = dynamic_cast<QWidget *>(m_panel);
+    } else {
+        auto *panel = new WebAdvertisingPanel(this);
+        m_panel = panel;
+        Propaganda = panel;
+    }
+    if (Propaganda) {
+        Propaganda->setObjectName(u"Propaganda"_s);
+        Propaganda->move(Twips::point(3780, 1380));
+    }
+
+    m_about = std::make_unique<AboutLauncher>(*urlOpener);
+    m_skinner = new Skinner(m_state, m_folder, m_ui.cboSkins, m_ui.List1, *this, this);
+
+    m_options = new OptionsPanel(this, m_ui.Command1, this);
+    m_drag = new WindowDrag(this, this);
+    m_startupStatus = new StartupStatus(m_ui.chkAutoConn, m_ui.cboStatus, this);
+    m_states = new WindowStates(this, m_ui.mnuSystemTray, this);
+    connect(m_ui.cmdGoTray, &QPushButton::clicked, m_states, &WindowStates::cmdGoTray_Click);
+    connect(m_ui.cmdMinimizeApp, &QPushButton::clicked, m_states,
+            &WindowStates::cmdMinimizeApp_Click);
+    connect(m_ui.mnuWinOpen, &QAction::triggered, m_states, &WindowStates::mnuWinOpen_Click);
+
+    // The captions lie over the images: a click on the word is a click on the image.
+    m_ui.lblCon->raise();
+    m_ui.lblCambiar->raise();
+
     connect(m_ui.cmdCloseApp, &QPushButton::clicked, this, &Main::cmdCloseApp_Click);
     connect(m_ui.mnuExit, &QAction::triggered, this, &Main::mnuExit_Click);
+    connect(m_ui.lblCreditos, &ClickLabel::clicked, this, [this] { m_about->lblCreditos_Click(); });
 }
 
 Main::~Main() = default;
 
-void Main::setBackgroundPicture(const QPixmap &picture) {
+void Main::setBackgroundPicture(const QPixmap &picture)
+{
     m_background = picture;
     update();
 }
 
-void Main::paintEvent(QPaintEvent *) {
+void Main::setSkinBackground(const QImage &picture)
+{
+    setBackgroundPicture(QPixmap::fromImage(picture));
+}
+
+void Main::setControlBoxColor(const QColor &color) { m_ui.Shape1->setFillColor(color); }
+
+void Main::setCustomDigitPicture(int index, const QImage &picture)
+{
+    m_digits->imgDigCust().at(index)->setPicture(QPixmap::fromImage(picture));
+}
+
+void Main::setMainLabelColor(const QColor &color)
+{
+    for (ClickLabel *label : {m_ui.lblCon, m_ui.lblCambiar, m_ui.lblVol})
+        label->setTextColor(color);
+}
+
+void Main::setOptionLabelColor(const QColor &color)
+{
+    for (ClickLabel *label :
+         {m_ui.lblAutocon, m_ui.lblCreditos, m_ui.lblDigs, m_ui.lblOrigen, m_ui.lblSkin})
+        label->setTextColor(color);
+}
+
+void Main::selectDigitOption(int index) { m_digits->selectOption(index); }
+
+void Main::paintEvent(QPaintEvent *)
+{
     QPainter painter(this);
     if (m_background.isNull())
         painter.fillRect(rect(), palette().color(QPalette::Window));
@@ -43,7 +157,8 @@ void Main::paintEvent(QPaintEvent *) {
         painter.drawPixmap(0, 0, m_background);
 }
 
-void Main::Form_Load() {
+void Main::Form_Load()
+{
     m_state.Cargando = true;
     m_state.SkinGuardado = LeeINI(settingsFile(), General, u"Skin"_s);
     m_state.UltimoPais = LeeINI(settingsFile(), General, u"LastCountry"_s);
@@ -53,36 +168,70 @@ void Main::Form_Load() {
     m_ui.chkAutoConn->setChecked(m_state.AutoConexion);
 
     m_state.EstadoGuardado = LeeINI(settingsFile(), General, u"Status"_s);
+    m_startupStatus->PonEstado(m_state.EstadoGuardado);
+
+    m_skinner->listSkins();
+    m_skinner->restoreSavedSkin();
 
     m_state.VolCol = LeeINI(settingsFile(), General, u"NumberType"_s);
-    resize(Twips::toPixels(3705), height());
+    m_options->setWindowWidth(OptionsPanel::ClosedWidth);
+    m_digits->selectFromDigitType();
+
+    m_options->closeAtStartup();
 
     m_state.VolNum = 10;
+    MediaPlayer1->setVolume(0);
+    RealAudio1->setVolume(100);
+
+    if (m_panel)
+        m_panel->navigate(AdvertisingPanel::pageAddress());
+    m_random->Randomize();
+
+    if (m_state.AutoConexion)
+        m_states->applyStartupState(m_state);
     m_state.Cargando = false;
 }
 
-void Main::cmdCloseApp_Click() {
+void Main::cmdCloseApp_Click()
+{
+    m_about->closeIfOpen();
     close();
+}
+
+void Main::mnuExit_Click()
+{
+    m_states->deleteTrayIcon();
     Q_EMIT programEnded(0);
 }
 
-void Main::mnuExit_Click() {
-    Q_EMIT programEnded(0);
+void Main::showAsLoaded()
+{
+    if (!m_states->isInTray() && !isVisible())
+        show();
 }
 
-void Main::closeEvent(QCloseEvent *event) {
+void Main::closeEvent(QCloseEvent *event)
+{
     Form_QueryUnload();
     Form_Unload();
     event->accept();
+    // The program ends when no window is left.
+    if (About *open = m_about->openWindow())
+        connect(open, &QObject::destroyed, this, [this] { Q_EMIT programEnded(0); });
+    else
+        Q_EMIT programEnded(0);
 }
 
-void Main::Form_QueryUnload() {
+void Main::Form_QueryUnload()
+{
+    m_states->deleteTrayIcon();
     EscribeINI(settingsFile(), General, u"LastCountry"_s, m_state.PaisActual);
     EscribeINI(settingsFile(), General, u"LastRadio"_s, m_state.RadioActual);
     EscribeINI(settingsFile(), General, u"Skin"_s, m_ui.cboSkins->currentText());
     EscribeINI(settingsFile(), General, u"NumberType"_s, m_state.VolCol);
     EscribeINI(settingsFile(), General, u"Autoconnect"_s,
                m_ui.chkAutoConn->isChecked() ? u"1"_s : u"0"_s);
+    EscribeINI(settingsFile(), General, u"Status"_s, m_startupStatus->GuardaEstado());
 }
 
 void Main::Form_Unload() {}
