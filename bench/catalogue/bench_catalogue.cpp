@@ -1,0 +1,113 @@
+#include "catalogueerror.h"
+#include "jetcatalogue.h"
+#include "jetwriter.h"
+#include "mainstate.h"
+#include "stationlists.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Stations = 50000;
+constexpr int Countries = 200;
+constexpr int Runs = 15;
+
+struct Spread {
+    double median;
+    double min;
+    double max;
+};
+
+Spread spread(QList<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.first(), ms.last()};
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+
+    // One country far larger than the rest, as public directories have.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"RadioStore.mdb"_s);
+    JetWriter writer(QString::fromUtf16(JetCatalogue::Password));
+    writer.addTable(u"Paises"_s, {u"Paises"_s});
+    writer.addTable(u"Radios"_s, {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s});
+    for (int c = 0; c < Countries; ++c)
+        writer.addRow(u"Paises"_s, {u"País %1"_s.arg(c, 3, 10, QChar(u'0'))});
+    QString largest = u"País 007"_s;
+    QString lastOfLargest;
+    for (int i = 0; i < Stations; ++i) {
+        const QString country =
+            i % 10 == 0 ? largest : u"País %1"_s.arg(i % Countries, 3, 10, QChar(u'0'));
+        const QString name = u"Emisora número %1"_s.arg(i);
+        if (country == largest)
+            lastOfLargest = name;
+        writer.addRow(u"Radios"_s,
+                      {country, name,
+                       u"https://stream%1.example.org/live/radio-%2.mp3"_s.arg(i % 97).arg(i),
+                       i % 3 ? u"WMP"_s : u"RP"_s});
+    }
+    writer.writeFile(file);
+    out << "catalogue: " << Stations << " stations, " << Countries << " countries, "
+        << QFileInfo(file).size() / 1024 << " KiB\n";
+
+    QList<double> ours;
+    QList<double> export_;
+    int largestCount = 0;
+    for (int run = 0; run < Runs; ++run) {
+        MainState state;
+        QComboBox cboPaises;
+        QComboBox cboRadios;
+        StationLists lists(state, &cboPaises, &cboRadios);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            lists.setBaseDatos(JetCatalogue::open(file));
+            lists.fillCountries();
+            lists.selectCountry(cboPaises.findText(largest));
+            lists.LeeDatos(lastOfLargest);
+        } catch (const CatalogueError &e) {
+            out << e.message() << '\n';
+            return 1;
+        }
+        ours.append(double(timer.nsecsElapsed()) / 1e6);
+        largestCount = cboRadios.count();
+        if (state.DireccionRadio.isEmpty())
+            return 1;
+
+        timer.restart();
+        for (const QString &table : {u"Paises"_s, u"Radios"_s}) {
+            QProcess p;
+            p.start(u"mdb-export"_s, {file, table});
+            p.waitForFinished(-1);
+            p.readAllStandardOutput();
+        }
+        export_.append(double(timer.nsecsElapsed()) / 1e6);
+    }
+
+    const Spread a = spread(ours);
+    const Spread b = spread(export_);
+    out << "largest country: " << largestCount << " stations\n";
+    out << Qt::fixed;
+    out.setRealNumberPrecision(1);
+    out << "ours (open, list countries, fill largest, look up its last station): median "
+        << a.median << " ms, min " << a.min << ", max " << a.max << " (" << Runs << " runs)\n";
+    out << "mdb-export of Paises and Radios:                                       median "
+        << b.median << " ms, min " << b.min << ", max " << b.max << " (" << Runs << " runs)\n";
+    out.setRealNumberPrecision(2);
+    out << "ratio mdb-export / ours: " << b.median / a.median << "\n";
+    return 0;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "tablecatalogue.h"
+
+#include <QString>
+
+#include <memory>
+
+// The station catalogue file: a Jet 3 (Access 97) database with a database password, read
+// with libmdb. Opening checks the header, the password and every structure libmdb will
+// follow, then reads the user tables once; the file is never written.
+namespace JetCatalogue {
+
+inline constexpr char16_t Password[] = u"Kal7.dvQ42";
+
+// Throws CatalogueError, with a message that names the file and what is wrong.
+std::unique_ptr<TableCatalogue> open(const QString &path,
+                                     const QString &password = QString::fromUtf16(Password));
+
+} // namespace JetCatalogue

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "jetwriter.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+
+#include <optional>
+
+// Catalogues for the tests, written by our own Jet 3 writer.
+namespace CatalogueFixture {
+
+using Value = JetWriter::Value;
+
+struct Station {
+    Value country;
+    Value name;
+    Value url;
+    Value kind;
+};
+
+inline QByteArray catalogueBytes(const QList<Value> &countries, const QList<Station> &stations,
+                                 const QString &password = QStringLiteral("Kal7.dvQ42")) {
+    JetWriter writer(password);
+    writer.addTable(QStringLiteral("Paises"), {QStringLiteral("Paises")});
+    writer.addTable(QStringLiteral("Radios"),
+                    {QStringLiteral("Pais"), QStringLiteral("NombreRadio"),
+                     QStringLiteral("URLRadio"), QStringLiteral("Medio")});
+    for (const Value &c : countries)
+        writer.addRow(QStringLiteral("Paises"), {c});
+    for (const Station &s : stations)
+        writer.addRow(QStringLiteral("Radios"), {s.country, s.name, s.url, s.kind});
+    return writer.toBytes();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// mdb-export prints an empty text as it prints Null: as nothing.
+inline QList<QList<Value>> asMdbExportPrints(QList<QList<Value>> rows) {
+    for (QList<Value> &row : rows) {
+        for (Value &v : row) {
+            if (v && v->isEmpty())
+                v.reset();
+        }
+    }
+    return rows;
+}
+
+// Runs one of mdbtools' commands and returns what it prints; fails the test on an error.
+inline QByteArray mdbTool(const QString &tool, const QStringList &arguments) {
+    QProcess p;
+    p.start(tool, arguments);
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        qWarning("%s failed: %s", qPrintable(tool), p.readAllStandardError().constData());
+        return QByteArray("<failed>");
+    }
+    return p.readAllStandardOutput();
+}
+
+} // namespace CatalogueFixture

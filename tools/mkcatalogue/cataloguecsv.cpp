@@ -1,0 +1,56 @@
+#include "cataloguecsv.h"
+
+#include "csvreader.h"
+
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace CatalogueCsv {
+
+JetWriter toWriter(const QByteArray &csv, const QString &password) {
+    const QList<CsvReader::Record> records = CsvReader::parse(csv);
+    const QStringList columns = {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s};
+    QStringList header;
+    if (!records.isEmpty()) {
+        for (const CsvReader::Field &f : records.first())
+            header.append(f.value_or(QString()));
+    }
+    if (header != columns)
+        throw std::runtime_error(
+            u"La primera línea debe ser «%1»."_s.arg(columns.join(u',')).toStdString());
+
+    JetWriter writer(password);
+    writer.addTable(u"Paises"_s, {u"Paises"_s});
+    writer.addTable(u"Radios"_s, columns);
+    QStringList countries;
+    for (qsizetype i = 1; i < records.size(); ++i) {
+        const CsvReader::Record &r = records[i];
+        const auto fail = [&](const QString &what) {
+            throw std::runtime_error(u"Registro %1: %2"_s.arg(i + 1).arg(what).toStdString());
+        };
+        if (r.size() != columns.size())
+            fail(u"tiene %1 campos en vez de %2."_s.arg(r.size()).arg(columns.size()));
+        const CsvReader::Field &medio = r[3];
+        if (medio && *medio != u"WMP"_s && *medio != u"RP"_s)
+            fail(u"el medio «%1» no es «WMP» ni «RP»."_s.arg(*medio));
+        const CsvReader::Field &country = r[0];
+        if (country) {
+            bool known = false;
+            for (const QString &c : std::as_const(countries))
+                known = known || c.compare(*country, Qt::CaseInsensitive) == 0;
+            if (!known) {
+                countries.append(*country);
+                writer.addRow(u"Paises"_s, {*country});
+            }
+        }
+        try {
+            writer.addRow(u"Radios"_s, r);
+        } catch (const std::runtime_error &e) {
+            fail(QString::fromUtf8(e.what()));
+        }
+    }
+    return writer;
+}
+
+} // namespace CatalogueCsv
