@@ -7,6 +7,8 @@
 #include "connectaction.h"
 #include "desktopurlopener.h"
 #include "ini.h"
+#include "jetcatalogue.h"
+#include "stationlists.h"
 #include "optionspanel.h"
 #include "startupstatus.h"
 #include "windowdrag.h"
@@ -93,6 +95,26 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     }
 
     m_about = std::make_unique<AboutLauncher>(*urlOpener);
+    m_stations = new StationLists(m_state, m_ui.cboPaises, m_ui.cboRadios, this);
+    connect(m_stations, &StationLists::catalogueFailed, this, [this](const QString &message) {
+        m_messages->show(message, windowTitle(), UserMessages::Icon::Critical);
+        Q_EMIT programEnded(1);
+    });
+    m_connect = std::make_unique<ConnectAction>(
+        m_state,
+        ConnectAction::Controls{m_ui.imgConectar, m_ui.lblCon, m_ui.cboPaises, m_ui.cboRadios},
+        ConnectAction::Players{MediaPlayer1, RealAudio1},
+        ConnectAction::Calls{
+            [this](const QString &name) { m_stations->LeeDatos(name); },
+            [this](bool Apagado) { m_digits->SetVolNum(Apagado); },
+            [this] { m_display->start(); },
+            [this] { m_display->cut(); },
+        },
+        *m_messages);
+    connect(m_ui.imgConectar, &PictureImage::clicked, this, [this] { m_connect->imgConectar_Click(); });
+    connect(m_ui.lblCon, &ClickLabel::clicked, this, [this] { m_connect->imgConectar_Click(); });
+    connect(m_ui.ImgCambiar, &PictureImage::clicked, this, [this] { m_connect->ImgCambiar_Click(); });
+    connect(m_ui.lblCambiar, &ClickLabel::clicked, this, [this] { m_connect->ImgCambiar_Click(); });
     m_skinner = new Skinner(m_state, m_folder, m_ui.cboSkins, m_ui.List1, *this, this);
 
     m_options = new OptionsPanel(this, m_ui.Command1, this);
@@ -177,6 +199,10 @@ void Main::Form_Load()
     m_options->setWindowWidth(OptionsPanel::ClosedWidth);
     m_digits->selectFromDigitType();
 
+    m_stations->setBaseDatos(JetCatalogue::open(m_folder.catalogueFile()));
+    m_stations->fillCountries();
+    m_stations->restoreCountry();
+
     m_options->closeAtStartup();
 
     m_state.VolNum = 10;
@@ -187,8 +213,10 @@ void Main::Form_Load()
         m_panel->navigate(AdvertisingPanel::pageAddress());
     m_random->Randomize();
 
-    if (m_state.AutoConexion)
+    if (m_state.AutoConexion) {
+        m_connect->imgConectar_Click();
         m_states->applyStartupState(m_state);
+    }
     m_state.Cargando = false;
 }
 
@@ -234,4 +262,8 @@ void Main::Form_QueryUnload()
     EscribeINI(settingsFile(), General, u"Status"_s, m_startupStatus->GuardaEstado());
 }
 
-void Main::Form_Unload() {}
+void Main::Form_Unload()
+{
+    if (m_stations->BaseDatos())
+        m_stations->closeBaseDatos();
+}

@@ -21,6 +21,7 @@ class WindowStates;
 class PictureBox;
 class RandomGenerator;
 class Skinner;
+class StationLists;
 class StatusDisplay;
 class StreamPlayer;
 class UpDownArrows;
@@ -69,6 +70,7 @@ public:
     ConnectAction &connectAction() { return *m_connect; }
     AboutLauncher &about() { return *m_about; }
     Skinner &skinner() { return *m_skinner; }
+    StationLists &stations() { return *m_stations; }
     OptionsPanel &optionsPanel() { return *m_options; }
     StartupStatus &startupStatus() { return *m_startupStatus; }
     WindowStates &windowStates() { return *m_states; }
@@ -114,6 +116,7 @@ private:
     std::unique_ptr<ConnectAction> m_connect;
     std::unique_ptr<AboutLauncher> m_about;
     Skinner *m_skinner = nullptr;
+    StationLists *m_stations = nullptr;
     OptionsPanel *m_options = nullptr;
     WindowDrag *m_drag = nullptr;
     StartupStatus *m_startupStatus = nullptr;

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class ClickLabel;
+class PictureImage;
+class PlayerComponent;
+class QComboBox;
+class UserMessages;
+struct MainState;
+
+// Connect, cut and change station. The connected state lives in the border
+// style of the connect image and nowhere else.
+class ConnectAction
+{
+public:
+    struct Controls {
+        PictureImage *imgConectar = nullptr;
+        ClickLabel *lblCon = nullptr;
+        QComboBox *cboPaises = nullptr;
+        QComboBox *cboRadios = nullptr;
+    };
+    struct Players {
+        PlayerComponent *MediaPlayer1 = nullptr;
+        PlayerComponent *RealAudio1 = nullptr;
+    };
+    // What the other subsystems do for a connect or a cut.
+    struct Calls {
+        std::function<void(const QString &NombreRadio)> LeeDatos; // throws when the lookup fails
+        std::function<void(bool Apagado)> SetVolNum;
+        std::function<void()> startDisplay; // enables Timer1
+        std::function<void()> cutDisplay;   // disables Timer1 and Timer2, clears FX
+    };
+
+    ConnectAction(MainState &state, const Controls &controls, const Players &players,
+                  const Calls &calls, UserMessages &messages);
+
+    void Anuma();
+    void imgConectar_Click();
+    void ImgCambiar_Click();
+
+    bool connected() const;
+
+private:
+    void connectStation();
+    void cut();
+    void resetToNotConnected();
+
+    MainState &m_state;
+    Controls m_controls;
+    Players m_players;
+    Calls m_calls;
+    UserMessages &m_messages;
+};
