@@ -3,20 +3,18 @@
 #include "about.h"
 #include "aboutlauncher.h"
 #include "clicklabel.h"
-#include "pictureimage.h"
 #include "connectaction.h"
 #include "desktopurlopener.h"
 #include "ini.h"
 #include "jetcatalogue.h"
-#include "stationlists.h"
 #include "optionspanel.h"
-#include "startupstatus.h"
-#include "windowdrag.h"
-#include "windowstates.h"
 #include "picturebox.h"
+#include "pictureimage.h"
 #include "randomgenerator.h"
 #include "shapebox.h"
 #include "skinner.h"
+#include "startupstatus.h"
+#include "stationlists.h"
 #include "statusdisplay.h"
 #include "streamplayer.h"
 #include "twips.h"
@@ -25,6 +23,8 @@
 #include "volumecontrol.h"
 #include "volumedigits.h"
 #include "webadvertisingpanel.h"
+#include "windowdrag.h"
+#include "windowstates.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -38,12 +38,12 @@ namespace {
 const QString General = u"General"_s;
 }
 
-Main::Main(const ProgramFolder &folder) : Main(folder, Outside()) {}
+Main::Main(const ProgramFolder &folder)
+    : Main(folder, Outside()) {}
 
 Main::Main(const ProgramFolder &folder, const Outside &outside)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint)
-    , m_folder(folder)
-{
+    , m_folder(folder) {
     m_ui.setupUi(this);
     setBackgroundPicture(QPixmap(u":/window/background.jpg"_s));
     setWindowIcon(QIcon(u":/window/icon32.png"_s));
@@ -111,9 +111,11 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
             [this] { m_display->cut(); },
         },
         *m_messages);
-    connect(m_ui.imgConectar, &PictureImage::clicked, this, [this] { m_connect->imgConectar_Click(); });
+    connect(m_ui.imgConectar, &PictureImage::clicked, this,
+            [this] { m_connect->imgConectar_Click(); });
     connect(m_ui.lblCon, &ClickLabel::clicked, this, [this] { m_connect->imgConectar_Click(); });
-    connect(m_ui.ImgCambiar, &PictureImage::clicked, this, [this] { m_connect->ImgCambiar_Click(); });
+    connect(m_ui.ImgCambiar, &PictureImage::clicked, this,
+            [this] { m_connect->ImgCambiar_Click(); });
     connect(m_ui.lblCambiar, &ClickLabel::clicked, this, [this] { m_connect->ImgCambiar_Click(); });
     m_skinner = new Skinner(m_state, m_folder, m_ui.cboSkins, m_ui.List1, *this, this);
 
@@ -137,41 +139,39 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
 
 Main::~Main() = default;
 
-void Main::setBackgroundPicture(const QPixmap &picture)
-{
+void Main::setBackgroundPicture(const QPixmap &picture) {
     m_background = picture;
     update();
 }
 
-void Main::setSkinBackground(const QImage &picture)
-{
+void Main::setSkinBackground(const QImage &picture) {
     setBackgroundPicture(QPixmap::fromImage(picture));
 }
 
-void Main::setControlBoxColor(const QColor &color) { m_ui.Shape1->setFillColor(color); }
+void Main::setControlBoxColor(const QColor &color) {
+    m_ui.Shape1->setFillColor(color);
+}
 
-void Main::setCustomDigitPicture(int index, const QImage &picture)
-{
+void Main::setCustomDigitPicture(int index, const QImage &picture) {
     m_digits->imgDigCust().at(index)->setPicture(QPixmap::fromImage(picture));
 }
 
-void Main::setMainLabelColor(const QColor &color)
-{
+void Main::setMainLabelColor(const QColor &color) {
     for (ClickLabel *label : {m_ui.lblCon, m_ui.lblCambiar, m_ui.lblVol})
         label->setTextColor(color);
 }
 
-void Main::setOptionLabelColor(const QColor &color)
-{
+void Main::setOptionLabelColor(const QColor &color) {
     for (ClickLabel *label :
          {m_ui.lblAutocon, m_ui.lblCreditos, m_ui.lblDigs, m_ui.lblOrigen, m_ui.lblSkin})
         label->setTextColor(color);
 }
 
-void Main::selectDigitOption(int index) { m_digits->selectOption(index); }
+void Main::selectDigitOption(int index) {
+    m_digits->selectOption(index);
+}
 
-void Main::paintEvent(QPaintEvent *)
-{
+void Main::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     if (m_background.isNull())
         painter.fillRect(rect(), palette().color(QPalette::Window));
@@ -179,8 +179,7 @@ void Main::paintEvent(QPaintEvent *)
         painter.drawPixmap(0, 0, m_background);
 }
 
-void Main::Form_Load()
-{
+void Main::Form_Load() {
     m_state.Cargando = true;
     m_state.SkinGuardado = LeeINI(settingsFile(), General, u"Skin"_s);
     m_state.UltimoPais = LeeINI(settingsFile(), General, u"LastCountry"_s);
@@ -220,26 +219,22 @@ void Main::Form_Load()
     m_state.Cargando = false;
 }
 
-void Main::cmdCloseApp_Click()
-{
+void Main::cmdCloseApp_Click() {
     m_about->closeIfOpen();
     close();
 }
 
-void Main::mnuExit_Click()
-{
+void Main::mnuExit_Click() {
     m_states->deleteTrayIcon();
     Q_EMIT programEnded(0);
 }
 
-void Main::showAsLoaded()
-{
+void Main::showAsLoaded() {
     if (!m_states->isInTray() && !isVisible())
         show();
 }
 
-void Main::closeEvent(QCloseEvent *event)
-{
+void Main::closeEvent(QCloseEvent *event) {
     Form_QueryUnload();
     Form_Unload();
     event->accept();
@@ -250,8 +245,7 @@ void Main::closeEvent(QCloseEvent *event)
         Q_EMIT programEnded(0);
 }
 
-void Main::Form_QueryUnload()
-{
+void Main::Form_QueryUnload() {
     m_states->deleteTrayIcon();
     EscribeINI(settingsFile(), General, u"LastCountry"_s, m_state.PaisActual);
     EscribeINI(settingsFile(), General, u"LastRadio"_s, m_state.RadioActual);
@@ -262,8 +256,7 @@ void Main::Form_QueryUnload()
     EscribeINI(settingsFile(), General, u"Status"_s, m_startupStatus->GuardaEstado());
 }
 
-void Main::Form_Unload()
-{
+void Main::Form_Unload() {
     if (m_stations->BaseDatos())
         m_stations->closeBaseDatos();
 }

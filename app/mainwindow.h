@@ -32,8 +32,7 @@ class VolumeDigits;
 
 // The main window: composes the designed controls, runs start-up and the close
 // paths, and wires each subsystem's behaviour to its controls.
-class Main : public QWidget, public SkinTarget
-{
+class Main : public QWidget, public SkinTarget {
     Q_OBJECT
 
 public:

@@ -22,20 +22,18 @@ ConnectAction::ConnectAction(MainState &state, const Controls &controls, const P
     , m_controls(controls)
     , m_players(players)
     , m_calls(calls)
-    , m_messages(messages)
-{
+    , m_messages(messages) {}
+
+bool ConnectAction::connected() const {
+    return m_controls.imgConectar->borderStyle() == 1;
 }
 
-bool ConnectAction::connected() const { return m_controls.imgConectar->borderStyle() == 1; }
-
-void ConnectAction::Anuma()
-{
+void ConnectAction::Anuma() {
     m_players.RealAudio1->stop();
     m_players.MediaPlayer1->stop();
 }
 
-void ConnectAction::imgConectar_Click()
-{
+void ConnectAction::imgConectar_Click() {
     try {
         Anuma();
         if (connected())
@@ -49,8 +47,7 @@ void ConnectAction::imgConectar_Click()
     }
 }
 
-void ConnectAction::connectStation()
-{
+void ConnectAction::connectStation() {
     m_controls.imgConectar->setBorderStyle(1);
     m_calls.LeeDatos(m_controls.cboRadios->currentText());
     if (m_state.MedioRadio == u"WMP"_s) {
@@ -71,16 +68,14 @@ void ConnectAction::connectStation()
     m_calls.startDisplay();
 }
 
-void ConnectAction::cut()
-{
+void ConnectAction::cut() {
     m_controls.imgConectar->setBorderStyle(0);
     m_calls.SetVolNum(true);
     m_controls.lblCon->setText(u"Conectar"_s);
     m_calls.cutDisplay();
 }
 
-void ConnectAction::resetToNotConnected()
-{
+void ConnectAction::resetToNotConnected() {
     m_controls.imgConectar->setBorderStyle(0);
     m_controls.lblCon->setText(u"Conectar"_s);
     for (PlayerComponent *player : {m_players.RealAudio1, m_players.MediaPlayer1}) {
@@ -96,8 +91,7 @@ void ConnectAction::resetToNotConnected()
     }
 }
 
-void ConnectAction::ImgCambiar_Click()
-{
+void ConnectAction::ImgCambiar_Click() {
     if (m_controls.cboRadios->currentText() == m_state.RadioActual)
         return;
     if (connected())

@@ -13,8 +13,7 @@ struct MainState;
 
 // Connect, cut and change station. The connected state lives in the border
 // style of the connect image and nowhere else.
-class ConnectAction
-{
+class ConnectAction {
 public:
     struct Controls {
         PictureImage *imgConectar = nullptr;

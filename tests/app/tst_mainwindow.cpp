@@ -1,0 +1,217 @@
+#include "advertisingpanel.h"
+#include "jetwriter.h"
+#include "mainwindow.h"
+#include "optionspanel.h"
+#include "picturebox.h"
+#include "stationlists.h"
+#include "statusdisplay.h"
+#include "streamplayer.h"
+#include "updownarrows.h"
+#include "urlopener.h"
+#include "usermessages.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWidget>
+
+#include <clocale>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class RecordingPanel : public QWidget, public AdvertisingPanel {
+public:
+    using QWidget::QWidget;
+    void navigate(const QUrl &address) override { visits.append(address); }
+    QList<QUrl> visits;
+};
+
+class RecordingOpener : public UrlOpener {
+public:
+    void openUrl(const QUrl &url) override { opened.append(url); }
+    QList<QUrl> opened;
+};
+
+class RecordingMessages : public UserMessages {
+public:
+    void show(const QString &text, const QString &caption, Icon) override {
+        shown.append(caption + u": "_s + text);
+    }
+    QStringList shown;
+};
+
+QByteArray readFile(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    RecordingPanel *m_panel = nullptr;
+    RecordingOpener m_opener;
+    RecordingMessages m_messages;
+
+    ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sintonet-valdren"_s); }
+    QString settings() const { return folder().settingsFile(); }
+
+    std::unique_ptr<Main> makeMain() {
+        Main::Outside outside;
+        outside.makeAdvertisingPanel = [this](QWidget *parent) {
+            m_panel = new RecordingPanel(parent);
+            return m_panel;
+        };
+        outside.urlOpener = &m_opener;
+        outside.messages = &m_messages;
+        return std::make_unique<Main>(folder(), outside);
+    }
+
+    void writeSettings(const QByteArray &content) {
+        QFile f(settings());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        std::setlocale(LC_NUMERIC, "C");
+        qputenv("SINTONET_MPV_OPTIONS", "ao=null");
+        JetWriter writer(u"Kal7.dvQ42"_s);
+        writer.addTable(u"Paises"_s, {u"Paises"_s});
+        writer.addTable(u"Radios"_s, {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s});
+        for (const QString &country : {u"México"_s, u"España"_s, u"Argentina"_s})
+            writer.addRow(u"Paises"_s, {country});
+        writer.addRow(u"Radios"_s,
+                      {u"España"_s, u"Cadena SER"_s, u"http://127.0.0.1:9/ser"_s, u"WMP"_s});
+        writer.addRow(u"Radios"_s,
+                      {u"España"_s, u"Radio 3"_s, u"http://127.0.0.1:9/r3"_s, u"RP"_s});
+        writer.addRow(u"Radios"_s,
+                      {u"México"_s, u"W Radio"_s, u"http://127.0.0.1:9/w"_s, u"WMP"_s});
+        writer.writeFile(folder().catalogueFile());
+    }
+
+    void init() { QFile::remove(settings()); }
+
+    void firstRunWritesTheSixKeysInOrder() {
+        auto window = makeMain();
+        QSignalSpy ended(window.get(), &Main::programEnded);
+        window->Form_Load();
+        window->showAsLoaded();
+
+        QVERIFY(!window->state().Cargando);
+        QCOMPARE(window->width(), 247);
+        QCOMPARE(window->ui().Command1->text(), u"Opciones >>"_s);
+        QCOMPARE(window->ui().cboPaises->currentText(), u"Argentina"_s);
+        QCOMPARE(window->ui().cboRadios->count(), 0);
+        QCOMPARE(window->state().VolNum, quint8(10));
+        QVERIFY(!window->ui().cboStatus->isVisible());
+        QCOMPARE(m_panel->visits, QList<QUrl>{AdvertisingPanel::pageAddress()});
+
+        window->ui().cmdCloseApp->click();
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.first().first().toInt(), 0);
+        QCOMPARE(readFile(settings()), QByteArray("[General]\nLastCountry=Argentina\nLastRadio=\n"
+                                                  "Skin=\nNumberType=Red\nAutoconnect=0\n"
+                                                  "Status=Normal\n"));
+    }
+
+    void secondStartReadsTheSettingsBack() {
+        writeSettings("[General]\r\nLastCountry=ESPAÑA\r\nLastRadio=radio 3\r\nSkin=Nada\r\n"
+                      "NumberType=BLUE\r\nAutoconnect=0\r\nStatus=InTray\r\n");
+        auto window = makeMain();
+        window->Form_Load();
+        window->showAsLoaded();
+
+        QCOMPARE(window->ui().cboPaises->currentText(), u"España"_s);
+        QCOMPARE(window->ui().cboRadios->currentText(), u"Radio 3"_s);
+        QCOMPARE(window->state().VolCol, u"Blue"_s);
+        QVERIFY(!window->ui().chkAutoConn->isChecked());
+        QCOMPARE(window->ui().cboStatus->currentText(), u"En Tray"_s);
+        // Without auto-connect the saved state does not apply: the window opens normally.
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->ui().cboSkins->currentText(), QString());
+
+        window->ui().cmdCloseApp->click();
+        QCOMPARE(readFile(settings()), QByteArray("[General]\r\nLastCountry=España\r\n"
+                                                  "LastRadio=\r\nSkin=\r\nNumberType=Blue\r\n"
+                                                  "Autoconnect=0\r\nStatus=InTray\r\n"));
+    }
+
+    void trayExitWritesNothing() {
+        const QByteArray saved("[General]\nLastCountry=México\n");
+        writeSettings(saved);
+        auto window = makeMain();
+        QSignalSpy ended(window.get(), &Main::programEnded);
+        window->Form_Load();
+        window->stations().selectCountry(window->ui().cboPaises->findText(u"España"_s));
+        window->ui().mnuExit->trigger();
+        QCOMPARE(ended.count(), 1);
+        window.reset();
+        QCOMPARE(readFile(settings()), saved);
+    }
+
+    void controlsSitWhereDesigned() {
+        auto window = makeMain();
+        window->Form_Load();
+        const MainUi &ui = window->ui();
+        QCOMPARE(ui.cboRadios->geometry(), QRect(12, 28, 121, 21));
+        QCOMPARE(window->Scroll1->geometry(), QRect(212, 56, 17, 27));
+        QCOMPARE(window->FX->geometry(), QRect(9, 92, 221, 81));
+        QCOMPARE(window->Propaganda->pos(), QPoint(252, 92));
+        QVERIFY(window->MediaPlayer1->y() < -300 && window->RealAudio1->y() < -300);
+        // Everything of the options panel lies right of the closed window.
+        for (QWidget *control : {static_cast<QWidget *>(ui.cboPaises),
+                                 static_cast<QWidget *>(ui.cboSkins), window->Propaganda})
+            QVERIFY(control->x() >= window->width());
+        QCOMPARE(ui.mnuVol.size(), 11);
+        QCOMPARE(ui.mnuVol.first()->text(), u"10"_s);
+        QVERIFY(ui.mnuVol.first()->isChecked());
+        QCOMPARE(ui.mnuVol.last()->text(), u"Silencio"_s);
+        QVERIFY(!window->statusDisplay().Timer1.isActive());
+        QVERIFY(!window->statusDisplay().Timer2.isActive());
+    }
+
+    void missingCatalogueStopsStartUpAndWritesNothing() {
+        QTemporaryDir empty;
+        auto window = std::make_unique<Main>(ProgramFolder(empty.path(), u"sv"_s),
+                                             Main::Outside{{}, &m_opener, &m_messages});
+        try {
+            window->Form_Load();
+            QFAIL("start-up went on without a catalogue");
+        } catch (const std::exception &error) {
+            QVERIFY(QString::fromUtf8(error.what()).contains(u"RadioStore.mdb"_s));
+        }
+        window.reset();
+        QVERIFY(!QFile::exists(empty.filePath(u"sv.ini"_s)));
+    }
+
+    void programSaysSoWithoutADisplay() {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
+            env.remove(name);
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(SV_PROGRAM_DIR "/sintonet-valdren"), {});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 2);
+        const QByteArray said = program.readAllStandardError();
+        QCOMPARE(said.count('\n'), 1);
+        QVERIFY(said.contains("xvfb-run"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
