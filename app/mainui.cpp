@@ -87,7 +87,7 @@ void MainUi::setupUi(QWidget *Main) {
     cboPaises = placed(new QComboBox(Main), u"cboPaises"_s, 4920, 420, 2115, 315);
     chkAutoConn = placed(new QCheckBox(Main), u"chkAutoConn"_s, 3780, 930, 195, 195);
     lblAutocon = caption(Main, u"lblAutocon"_s, u"Autoconectar"_s, 4200, 900, 1500, 270);
-    lblAutocon->setFont(designedFont(u"Arial Black"_s, 9.75));
+    lblAutocon->setFont(designedFont(u"Arial Black"_s, 9.75, true));
     cboStatus = placed(new QComboBox(Main), u"cboStatus"_s, 6000, 900, 1035, 300);
     cboStatus->setFont(designedFont(u"Arial"_s, 6.75));
     lblSkin = caption(Main, u"lblSkin"_s, u"Skin:"_s, 3780, 2640, 750, 345);
