@@ -1,0 +1,156 @@
+#pragma once
+
+#include "playercomponent.h"
+#include "volumescale.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QPointer>
+#include <QSet>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <atomic>
+#include <cstdint>
+#include <initializer_list>
+
+struct mpv_handle;
+struct mpv_event;
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// A stream player component: plays internet radio through libmpv. It sits on
+// the main window out of sight and can hold the keyboard focus. Every call
+// returns at once; the engine's events are taken on the UI thread (its wakeup
+// callback only queues a call that drains them).
+//
+// Inside, a live station that drops is reconnected with a growing pause until
+// stop(); playlist kinds the engine does not read (ASX, XSPF, RAM, Windows
+// Media "[Reference]") are fetched and read by the component itself.
+class StreamPlayer : public QWidget, public PlayerComponent {
+    Q_OBJECT
+
+public:
+    enum class State {
+        Stopped,      // nothing asked for, or a finite stream played to its end
+        Opening,      // connecting, reading a playlist, buffering
+        Playing,      // sound is coming out
+        Reconnecting, // a live station dropped; the next try is waiting
+        Failed,       // nothing at the address could be played
+    };
+    Q_ENUM(State)
+
+    // name is the component's name on the main window ("MediaPlayer1",
+    // "RealAudio1"): its object name, and the tag on files that
+    // SINTONET_MPV_OPTIONS makes it write. The engine starts here, which sets
+    // the process's LC_NUMERIC to "C" as the engine requires: make the
+    // component after the QApplication. When the engine cannot start,
+    // open() throws PlayerError.
+    StreamPlayer(const QString &name, VolumeScale scale, QWidget *parent = nullptr);
+    ~StreamPlayer() override;
+
+    // Throws PlayerError for an empty address, an address that is no
+    // network stream (local files among them) and when the engine is missing.
+    void open(const QString &address) override;
+    void stop() override;
+    // Never fails: the value is held at the ends of the scale.
+    void setVolume(int value) override;
+    void takeFocus() override;
+
+    State state() const { return m_state; }
+    QString stationName() const { return m_stationName; }
+    QString title() const { return m_title; }
+
+Q_SIGNALS:
+    void stateChanged(StreamPlayer::State state);
+    // The station's own name and the title it announces now (ICY
+    // "icy-name" and "StreamTitle"); both empty when nothing plays.
+    void nowPlayingChanged(const QString &stationName, const QString &title);
+
+private:
+    struct Candidate {
+        QUrl url;
+        int depth = 0;        // playlists followed to reach it
+        bool fetched = false; // already read by us, so no playlist of ours
+    };
+
+    // What the engine told about the entry it plays: enough to tell a live
+    // station from a file. Unknown until its answers arrive, and then
+    // taken for a file.
+    struct LiveFacts {
+        int64_t entry = -1;
+        bool formatKnown = false;
+        bool hls = false;
+        bool sizeKnown = false;
+        bool seekable = false;
+
+        bool isLive(int64_t of) const {
+            return of == entry && formatKnown && (!sizeKnown || (hls && !seekable));
+        }
+    };
+
+    static void wakeUp(void *context);
+    void drainEvents();
+    void handleEvent(const mpv_event &event);
+    void handleEndOfEntry(const mpv_event &event);
+    void handleMetadata(const mpv_event &event);
+    void askWhetherLive();
+    void noteWhetherLive(const mpv_event &event);
+
+    void startAddress(const QUrl &address);
+    void tryNextCandidate();
+    void loadIntoEngine(const Candidate &candidate);
+    enum FetchMoment {
+        BeforeEngine,      // the address's name says it is ours to read
+        AfterEngineFailed, // the engine could not play it
+        AfterEngineReadIt, // the engine read it as a playlist and played none of it
+    };
+    void fetchPlaylist(const Candidate &candidate, FetchMoment moment);
+    void playlistFetched(QNetworkReply *reply);
+    void engineTryEnded();
+    void giveUp();
+    void scheduleReconnect();
+    void clearEngineTry();
+    void abortFetch();
+
+    bool command(std::initializer_list<QByteArray> arguments, uint64_t tag = 0);
+    void setState(State state);
+    void setNowPlaying(const QString &stationName, const QString &title);
+
+    mpv_handle *m_mpv = nullptr;
+    std::atomic<bool> m_drainQueued{false};
+    VolumeScale m_scale;
+
+    QNetworkAccessManager *m_network;
+    QPointer<QNetworkReply> m_fetch;
+    QByteArray m_fetchedBytes;
+    Candidate m_fetching;
+    FetchMoment m_fetchMoment = BeforeEngine;
+
+    State m_state = State::Stopped;
+    QString m_stationName;
+    QString m_title;
+
+    // What open() asked for; empty once stopped, failed or finished.
+    QUrl m_address;
+    QList<Candidate> m_candidates;
+    bool m_wasLive = false;
+    QTimer m_retryTimer;
+    int m_retryDelayMs = 0;
+    QElapsedTimer m_playingSince;
+
+    // The engine's current try: our loadfile and the playlist entries it
+    // turned into. Events of other entries belong to earlier tries.
+    uint64_t m_nextTag = 1000;
+    uint64_t m_loadTag = 0;
+    Candidate m_loading;
+    QSet<int64_t> m_entries;
+    int64_t m_currentEntry = -1;
+    bool m_entryLoaded = false;
+    LiveFacts m_live;
+    bool m_redirected = false;
+    bool m_droppedLive = false;
+    bool m_finished = false;
+};

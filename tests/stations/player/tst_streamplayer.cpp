@@ -1,0 +1,290 @@
+#include "playererror.h"
+#include "streamplayer.h"
+#include "toneserver.h"
+#include "wavcapture.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+// Real playback: the engine plays a tone from a station on 127.0.0.1 and
+// writes what a listener would hear to a WAV file per component.
+class TestStreamPlayer : public QObject {
+    Q_OBJECT
+
+private:
+    static constexpr int WaitMs = 15000;
+    // Measured after the decoder's start-up silence, over a whole number of tone periods.
+    static constexpr double From = 0.3;
+    static constexpr double To = 0.55;
+
+    QTemporaryDir m_dir;
+    ToneServer *m_server = nullptr;
+    QWidget *m_window = nullptr;
+    StreamPlayer *m_media = nullptr;
+    StreamPlayer *m_real = nullptr;
+
+    StreamPlayer *player(int index) const { return index == 0 ? m_media : m_real; }
+
+    QString capturePath(const StreamPlayer *player) const {
+        return m_dir.filePath(u"out.%1.wav"_s.arg(player->objectName()));
+    }
+
+    // Opens with a fresh capture file and waits for the given length of sound.
+    WavCapture play(StreamPlayer *player, const QUrl &url, double seconds = To + 0.05) {
+        QFile::remove(capturePath(player));
+        player->open(url.toString());
+        return waitForSound(player, seconds);
+    }
+
+    WavCapture waitForSound(StreamPlayer *player, double seconds) {
+        WavCapture capture;
+        // The caller judges what came; a short capture fails its checks.
+        [[maybe_unused]] const bool enough = QTest::qWaitFor(
+            [&] {
+                capture = WavCapture::read(capturePath(player));
+                return capture.seconds() >= seconds;
+            },
+            WaitMs);
+        return capture;
+    }
+
+    static bool toneHeard(const WavCapture &capture) {
+        return capture.toneAmplitude(ToneServer::ToneHz, From, To) >
+               0.8 * ToneServer::ToneAmplitude;
+    }
+
+    // Stops and waits until the engine has hung up on the station.
+    bool stopAndHangUp(StreamPlayer *player) {
+        player->stop();
+        return QTest::qWaitFor([this] { return m_server->liveListeners() == 0; }, WaitMs);
+    }
+
+    static int mediaValue(int step) { return 150 * step - 1500; }
+    static int realValue(int step) { return 10 * step; }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        qputenv("SINTONET_MPV_OPTIONS",
+                "ao=pcm, ao-pcm-file=" + QFile::encodeName(m_dir.filePath(u"out.wav"_s)));
+        m_server = new ToneServer(m_dir.path(), this);
+        QVERIFY(m_server->start());
+
+        m_window = new QWidget;
+        m_window->resize(300, 100);
+        m_media = new StreamPlayer(u"MediaPlayer1"_s, VolumeScale::mediaPlayer(), m_window);
+        m_real = new StreamPlayer(u"RealAudio1"_s, VolumeScale::realAudio(), m_window);
+        // Where the main window keeps them: above its top edge, out of sight.
+        m_media->setGeometry(0, -333, 32, 32);
+        m_real->setGeometry(40, -333, 32, 32);
+    }
+
+    void cleanupTestCase() { delete m_window; }
+
+    void init() {
+        m_server->setLivePacing(2.0, 1.0);
+        m_server->setIcy("Tone Radio", "Tone");
+        m_media->setVolume(mediaValue(10));
+        m_real->setVolume(realValue(10));
+    }
+
+    void cleanup() {
+        m_media->stop();
+        QVERIFY(stopAndHangUp(m_real));
+    }
+
+    void playsStreamsFilesAndPlaylists_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("component");
+        QTest::newRow("live mp3, MediaPlayer1") << u"/live.mp3"_s << 0;
+        QTest::newRow("live mp3, RealAudio1") << u"/live.mp3"_s << 1;
+        QTest::newRow("mp3 file") << u"/file.mp3"_s << 0;
+        QTest::newRow("pls") << u"/list.pls"_s << 1;
+        QTest::newRow("m3u") << u"/list.m3u"_s << 0;
+        QTest::newRow("asx") << u"/list.asx"_s << 1;
+        QTest::newRow("windows media reference") << u"/ref.asx"_s << 0;
+        QTest::newRow("asx under a name that does not say so") << u"/station?id=7"_s << 1;
+        QTest::newRow("reference under a name that does not say so") << u"/reference?id=7"_s << 0;
+        QTest::newRow("hls") << u"/hls/index.m3u8"_s << 0;
+    }
+
+    void playsStreamsFilesAndPlaylists() {
+        QFETCH(QString, path);
+        QFETCH(int, component);
+        StreamPlayer *p = player(component);
+        const WavCapture capture = play(p, m_server->url(path));
+        QVERIFY2(toneHeard(capture), qPrintable(u"%1 s captured, tone %2"_s.arg(capture.seconds())
+                                                    .arg(capture.toneAmplitude(440, From, To))));
+    }
+
+    void stopSilencesAndHangsUp() {
+        QVERIFY(toneHeard(play(m_real, m_server->url(u"/live.mp3"_s))));
+        QCOMPARE(m_real->state(), StreamPlayer::State::Playing);
+        const QString path = capturePath(m_real);
+        const double atStop = WavCapture::read(path).seconds();
+        QVERIFY(stopAndHangUp(m_real));
+        QCOMPARE(m_real->state(), StreamPlayer::State::Stopped);
+        // The sound ends: the file stops growing, with no more than the
+        // output had taken in already.
+        qint64 before = -1, size = QFileInfo(path).size();
+        for (int i = 0; i < 20 && size != before; ++i) {
+            before = size;
+            QTest::qWait(200);
+            size = QFileInfo(path).size();
+        }
+        QCOMPARE(size, before);
+        QVERIFY2(WavCapture::read(path).seconds() < atStop + 0.1,
+                 qPrintable(u"%1 s after stop"_s.arg(WavCapture::read(path).seconds() - atStop)));
+        // Stopping again, with nothing playing, is harmless.
+        m_real->stop();
+        m_media->stop();
+    }
+
+    // Step 5 against step 10: the engine's volume is cubic, (5/10)^3 in amplitude.
+    void volumeStepsSoundTheSameOnBothComponents() {
+        double loudest[2] = {}, middle[2] = {};
+        for (int component = 0; component < 2; ++component) {
+            StreamPlayer *p = player(component);
+            const auto setStep = [&](int step) {
+                p->setVolume(component == 0 ? mediaValue(step) : realValue(step));
+            };
+            const QUrl live = m_server->url(u"/live.mp3"_s);
+
+            setStep(10);
+            WavCapture capture = play(p, live);
+            loudest[component] = capture.toneAmplitude(ToneServer::ToneHz, From, To);
+            QVERIFY(stopAndHangUp(p));
+
+            setStep(5);
+            capture = play(p, live);
+            middle[component] = capture.toneAmplitude(ToneServer::ToneHz, From, To);
+            QVERIFY(stopAndHangUp(p));
+
+            setStep(0);
+            capture = play(p, live);
+            QVERIFY(capture.seconds() >= To);
+            QCOMPARE(capture.peak(0, capture.seconds()), 0.0);
+            QVERIFY(stopAndHangUp(p));
+        }
+        for (int component = 0; component < 2; ++component) {
+            QVERIFY2(loudest[component] > 0.8 * ToneServer::ToneAmplitude,
+                     qPrintable(QString::number(loudest[component])));
+            const double ratio = middle[component] / loudest[component];
+            QVERIFY2(std::abs(ratio - 0.125) < 0.0125, qPrintable(QString::number(ratio)));
+        }
+        QVERIFY(std::abs(loudest[0] - loudest[1]) < 0.01);
+        QVERIFY(std::abs(middle[0] - middle[1]) < 0.005);
+    }
+
+    void volumeChangesWhilePlaying() {
+        QVERIFY(toneHeard(play(m_media, m_server->url(u"/live.mp3"_s))));
+        m_media->setVolume(mediaValue(0));
+        // Whatever was buffered plays out; after that, silence.
+        const double changedAt = WavCapture::read(capturePath(m_media)).seconds();
+        WavCapture capture;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                capture = WavCapture::read(capturePath(m_media));
+                return capture.seconds() > changedAt + 0.8;
+            },
+            WaitMs));
+        QCOMPARE(capture.peak(changedAt + 0.5, capture.seconds()), 0.0);
+    }
+
+    void announcesStationAndTitle() {
+        // Stations send whatever bytes they like: here UTF-8 in the header
+        // and Windows-1252 in the stream.
+        m_server->setIcy("Radio Pi\xc3\xb1"
+                         "ata",
+                         "Canci\xf3n de prueba");
+        m_real->open(m_server->url(u"/live.mp3"_s).toString());
+        QTRY_COMPARE_WITH_TIMEOUT(m_real->title(), u"Canción de prueba"_s, WaitMs);
+        QCOMPARE(m_real->stationName(), u"Radio Piñata"_s);
+        m_real->stop();
+        QCOMPARE(m_real->title(), QString());
+        QCOMPARE(m_real->stationName(), QString());
+    }
+
+    void staysUsableAfterFailures_data() {
+        QTest::addColumn<QString>("address");
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        QTest::newRow("refused") << u"http://127.0.0.1:%1/live.mp3"_s.arg(port);
+        QTest::newRow("404") << m_server->url(u"/nothing.mp3"_s).toString();
+        QTest::newRow("web page") << m_server->url(u"/garbage"_s).toString();
+        QTest::newRow("asx that leads nowhere") << m_server->url(u"/nothing.asx"_s).toString();
+        QTest::newRow("unresolvable host") << u"http://no-such-station.invalid/live"_s;
+    }
+
+    void staysUsableAfterFailures() {
+        QFETCH(QString, address);
+        for (StreamPlayer *p : {m_media, m_real}) {
+            p->open(address);
+            QTRY_COMPARE_WITH_TIMEOUT(p->state(), StreamPlayer::State::Failed, WaitMs);
+            QVERIFY(toneHeard(play(p, m_server->url(u"/live.mp3"_s))));
+            QVERIFY(stopAndHangUp(p));
+        }
+    }
+
+    void staysUsableWhileAStationStalls() {
+        const int before = m_server->requests(u"/stall"_s);
+        m_media->open(m_server->url(u"/stall"_s).toString());
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->requests(u"/stall"_s), before + 1, WaitMs);
+        QCOMPARE(m_media->state(), StreamPlayer::State::Opening);
+        QVERIFY(toneHeard(play(m_media, m_server->url(u"/live.mp3"_s))));
+
+        m_real->open(m_server->url(u"/stall"_s).toString());
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->requests(u"/stall"_s), before + 2, WaitMs);
+        m_real->stop();
+        QVERIFY(toneHeard(play(m_real, m_server->url(u"/live.mp3"_s))));
+    }
+
+    void refusesWhatIsNoStream() {
+        for (const QString &address :
+             {u""_s, u"   "_s, u"file:///etc/passwd"_s, u"/dev/zero"_s, u"av://lavfi:sine"_s}) {
+            QVERIFY_THROWS_EXCEPTION(PlayerError, m_media->open(address));
+        }
+        QVERIFY(toneHeard(play(m_media, m_server->url(u"/live.mp3"_s))));
+    }
+
+    void reconnectsWhenALiveStationDrops() {
+        QVERIFY(toneHeard(play(m_real, m_server->url(u"/live.mp3"_s))));
+        m_server->goOffAir(1500);
+        QTRY_COMPARE_WITH_TIMEOUT(m_real->state(), StreamPlayer::State::Reconnecting, WaitMs);
+        QFile::remove(capturePath(m_real));
+        QTRY_COMPARE_WITH_TIMEOUT(m_real->state(), StreamPlayer::State::Playing, WaitMs);
+        QVERIFY(toneHeard(waitForSound(m_real, To + 0.05)));
+        QCOMPARE(m_server->liveListeners(), 1);
+    }
+
+    void aFileThatEndsIsNotFetchedAgain() {
+        const int before = m_server->requests(u"/file.mp3"_s);
+        QVERIFY(toneHeard(play(m_media, m_server->url(u"/file.mp3"_s))));
+        // Stopped, not Reconnecting: nothing more is scheduled.
+        QTRY_COMPARE_WITH_TIMEOUT(m_media->state(), StreamPlayer::State::Stopped, WaitMs);
+        QCOMPARE(m_server->requests(u"/file.mp3"_s), before + 1);
+    }
+
+    void takesTheFocusOutOfSight() {
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        m_real->takeFocus();
+        QVERIFY(m_real->hasFocus());
+        m_media->takeFocus();
+        QVERIFY(m_media->hasFocus());
+        QVERIFY(!m_window->rect().intersects(m_media->geometry()));
+    }
+};
+
+QTEST_MAIN(TestStreamPlayer)
+#include "tst_streamplayer.moc"
