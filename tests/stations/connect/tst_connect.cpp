@@ -1,0 +1,235 @@
+#include "advertisingpanel.h"
+#include "clicklabel.h"
+#include "connectaction.h"
+#include "jetwriter.h"
+#include "mainwindow.h"
+#include "pictureimage.h"
+#include "stationlists.h"
+#include "statusdisplay.h"
+#include "streamplayer.h"
+#include "toneserver.h"
+#include "urlopener.h"
+#include "usermessages.h"
+#include "volumedigits.h"
+#include "wavcapture.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <clocale>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class QuietPanel : public QWidget, public AdvertisingPanel {
+public:
+    using QWidget::QWidget;
+    void navigate(const QUrl &) override {}
+};
+
+class NoOpener : public UrlOpener {
+public:
+    void openUrl(const QUrl &) override {}
+};
+
+// Answers every message box at once and remembers what it said.
+class RecordingMessages : public UserMessages {
+public:
+    void show(const QString &text, const QString &caption, Icon icon) override {
+        shown.append({text, caption, icon});
+    }
+    struct Shown {
+        QString text;
+        QString caption;
+        Icon icon;
+    };
+    QList<Shown> shown;
+};
+
+} // namespace
+
+class TestConnect : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QTemporaryDir m_audio;
+    ToneServer *m_server = nullptr;
+    NoOpener m_opener;
+    RecordingMessages m_messages;
+    std::unique_ptr<Main> m_window;
+
+    QString capture(const QString &component) const {
+        return m_audio.filePath(u"out.%1.wav"_s.arg(component));
+    }
+
+    // The tone is heard in what this component wrote during the last second.
+    bool hearsTone(const QString &component) const {
+        const WavCapture wav = WavCapture::read(capture(component));
+        if (wav.seconds() < 1.0)
+            return false;
+        return wav.toneAmplitude(ToneServer::ToneHz, wav.seconds() - 1.0, wav.seconds()) > 0.05;
+    }
+
+    void startWindow() {
+        Main::Outside outside;
+        outside.makeAdvertisingPanel = [](QWidget *parent) { return new QuietPanel(parent); };
+        outside.urlOpener = &m_opener;
+        outside.messages = &m_messages;
+        m_window = std::make_unique<Main>(ProgramFolder(m_dir.path(), u"sv"_s), outside);
+        m_window->Form_Load();
+    }
+
+    void pick(const QString &country, const QString &station) {
+        StationLists &lists = m_window->stations();
+        lists.selectCountry(m_window->ui().cboPaises->findText(country));
+        m_window->ui().cboRadios->setCurrentIndex(m_window->ui().cboRadios->findText(station));
+    }
+
+    bool connected() const { return m_window->ui().imgConectar->borderStyle() == 1; }
+
+    // Requests the station served since this test began.
+    int requests(const QString &path) const {
+        return m_server->requests(path) - m_requestsBefore.value(path);
+    }
+    QHash<QString, int> m_requestsBefore;
+
+private Q_SLOTS:
+    void initTestCase() {
+        std::setlocale(LC_NUMERIC, "C");
+        m_server = new ToneServer(m_audio.path(), this);
+        QVERIFY(m_server->start());
+        qputenv("SINTONET_MPV_OPTIONS",
+                "ao=pcm,ao-pcm-file=" + m_audio.filePath(u"out.wav"_s).toUtf8());
+
+        JetWriter writer(u"Kal7.dvQ42"_s);
+        writer.addTable(u"Paises"_s, {u"Paises"_s});
+        writer.addTable(u"Radios"_s, {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s});
+        for (const QString &country : {u"España"_s, u"Perú"_s, u"Chile"_s})
+            writer.addRow(u"Paises"_s, {country});
+        const QString live = m_server->url(u"/live.mp3"_s).toString();
+        const QString playlist = m_server->url(u"/list.pls"_s).toString();
+        writer.addRow(u"Radios"_s, {u"España"_s, u"Onda Tono"_s, live, u"WMP"_s});
+        writer.addRow(u"Radios"_s, {u"España"_s, u"Radio L'Estel"_s, playlist, u"RP"_s});
+        writer.addRow(u"Radios"_s, {u"España"_s, u"Minúsculas"_s, live, u"wmp"_s});
+        writer.addRow(u"Radios"_s, {u"España"_s, u"Sin dirección"_s, std::nullopt, u"WMP"_s});
+        writer.addRow(u"Radios"_s, {u"Perú"_s, u"Tono Andino"_s, live, u"WMP"_s});
+        writer.writeFile(ProgramFolder(m_dir.path(), u"sv"_s).catalogueFile());
+    }
+
+    void init() {
+        m_messages.shown.clear();
+        for (const QString &path : {u"/live.mp3"_s, u"/list.pls"_s})
+            m_requestsBefore[path] = m_server->requests(path);
+        QFile::remove(ProgramFolder(m_dir.path(), u"sv"_s).settingsFile());
+        startWindow();
+    }
+
+    void cleanup() {
+        m_window.reset();
+        QTRY_COMPARE(m_server->liveListeners(), 0);
+        QFile::remove(capture(u"MediaPlayer1"_s));
+        QFile::remove(capture(u"RealAudio1"_s));
+    }
+
+    void connectPlaysThroughTheKindsPlayerAndCutSilencesIt() {
+        pick(u"España"_s, u"Onda Tono"_s);
+        m_window->ui().lblCon->clicked(); // a click on the word counts
+        QVERIFY(connected());
+        QCOMPARE(m_window->ui().lblCon->text(), u"Cortar"_s);
+        QCOMPARE(m_window->state().RadioActual, u"Onda Tono"_s);
+        QCOMPARE(m_window->state().PaisFX, u"España"_s);
+        QVERIFY(m_window->statusDisplay().Timer1.isActive());
+        QVERIFY(m_window->digits().imgDigRed().at(10)->isVisibleTo(m_window.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(hearsTone(u"MediaPlayer1"_s), 15000);
+        QVERIFY(!hearsTone(u"RealAudio1"_s));
+        QCOMPARE(requests(u"/live.mp3"_s), 1);
+
+        m_window->ui().imgConectar->clicked();
+        QVERIFY(!connected());
+        QCOMPARE(m_window->ui().lblCon->text(), u"Conectar"_s);
+        QVERIFY(!m_window->statusDisplay().Timer1.isActive());
+        QVERIFY(!m_window->statusDisplay().Timer2.isActive());
+        QVERIFY(m_window->digits()
+                    .imgDigRed()
+                    .at(VolumeDigits::OffPicture)
+                    ->isVisibleTo(m_window.get()));
+        QTRY_COMPARE(m_server->liveListeners(), 0);
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    void changeSwitchesStationsOnlyForAnotherOne() {
+        pick(u"España"_s, u"Onda Tono"_s);
+        m_window->connectAction().imgConectar_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(hearsTone(u"MediaPlayer1"_s), 15000);
+
+        m_window->connectAction().ImgCambiar_Click(); // the same station: nothing happens
+        QCOMPARE(requests(u"/live.mp3"_s), 1);
+
+        pick(u"España"_s, u"Radio L'Estel"_s);
+        m_window->ui().lblCambiar->clicked();
+        QVERIFY(connected());
+        QCOMPARE(m_window->state().RadioFX, u"Radio L'Estel"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(hearsTone(u"RealAudio1"_s), 15000);
+        QCOMPARE(requests(u"/list.pls"_s), 1);
+        QTRY_COMPARE(m_server->liveListeners(), 1);
+        QCOMPARE(m_window->MediaPlayer1->state(), StreamPlayer::State::Stopped);
+    }
+
+    void kindInOtherLetterCaseIsAConfigurationError() {
+        pick(u"España"_s, u"Minúsculas"_s);
+        m_window->connectAction().imgConectar_Click();
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown.first().caption, u"Error de configuración."_s);
+        QCOMPARE(m_messages.shown.first().icon, UserMessages::Icon::Exclamation);
+        QVERIFY(!connected());
+        QCOMPARE(m_window->ui().lblCon->text(), u"Conectar"_s);
+    }
+
+    void lookupFindingNothingReplaysThePreviousStation() {
+        pick(u"Perú"_s, u"Tono Andino"_s);
+        m_window->connectAction().imgConectar_Click();
+        QTRY_COMPARE(requests(u"/live.mp3"_s), 1);
+        m_window->connectAction().imgConectar_Click();
+        pick(u"Chile"_s, QString()); // no stations: the lookup asks for an empty name
+        QCOMPARE(m_window->ui().cboRadios->count(), 0);
+        m_window->connectAction().imgConectar_Click();
+        QVERIFY(connected());
+        QCOMPARE(m_window->state().DireccionRadio, m_server->url(u"/live.mp3"_s).toString());
+        QTRY_COMPARE(requests(u"/live.mp3"_s), 2);
+    }
+
+    void failedStepSaysArghAndLeavesNothingConnected() {
+        pick(u"España"_s, u"Sin dirección"_s);
+        m_window->connectAction().imgConectar_Click();
+        QCOMPARE(m_messages.shown.size(), 1);
+        QCOMPARE(m_messages.shown.first().text, u"ARGH!!"_s);
+        QCOMPARE(m_messages.shown.first().caption, u"Sintonet Valdren"_s);
+        QCOMPARE(m_messages.shown.first().icon, UserMessages::Icon::None);
+        QVERIFY(!connected());
+        QCOMPARE(m_window->ui().lblCon->text(), u"Conectar"_s);
+
+        // The next click connects instead of silently cutting.
+        pick(u"España"_s, u"Onda Tono"_s);
+        m_window->connectAction().imgConectar_Click();
+        QVERIFY(connected());
+    }
+
+    void autoConnectPlaysTheSavedStationAtStartUp() {
+        m_window.reset();
+        QFile settings(ProgramFolder(m_dir.path(), u"sv"_s).settingsFile());
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[General]\nLastCountry=españa\nLastRadio=radio l'estel\nAutoconnect=1\n");
+        settings.close();
+        startWindow();
+        QVERIFY(connected());
+        QCOMPARE(m_window->state().RadioActual, u"Radio L'Estel"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(hearsTone(u"RealAudio1"_s), 15000);
+    }
+};
+
+QTEST_MAIN(TestConnect)
+#include "tst_connect.moc"
