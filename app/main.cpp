@@ -31,6 +31,7 @@ int main(int argc, char *argv[]) {
 
     WebEngineSetup::prepareBeforeApplication();
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(u"sintonet-valdren"_s);
     // The window may sit in the tray while another window closes: the program
     // ends only through its own close paths.
     app.setQuitOnLastWindowClosed(false);

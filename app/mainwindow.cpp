@@ -7,6 +7,7 @@
 #include "desktopurlopener.h"
 #include "ini.h"
 #include "jetcatalogue.h"
+#include "mprisservice.h"
 #include "optionspanel.h"
 #include "picturebox.h"
 #include "pictureimage.h"
@@ -135,9 +136,25 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     connect(m_ui.cmdCloseApp, &QPushButton::clicked, this, &Main::cmdCloseApp_Click);
     connect(m_ui.mnuExit, &QAction::triggered, this, &Main::mnuExit_Click);
     connect(m_ui.lblCreditos, &ClickLabel::clicked, this, [this] { m_about->lblCreditos_Click(); });
+
+    // The desktop's media controls look again after whatever may change what
+    // they show; connected last, so that they look after the handlers ran.
+    m_mpris = new MprisService(*this, this);
+    for (PictureImage *image : {m_ui.imgConectar, m_ui.ImgCambiar})
+        connect(image, &PictureImage::clicked, m_mpris, &MprisService::controlsChanged);
+    for (ClickLabel *caption : {m_ui.lblCon, m_ui.lblCambiar})
+        connect(caption, &ClickLabel::clicked, m_mpris, &MprisService::controlsChanged);
+    for (StreamPlayer *player : {MediaPlayer1, RealAudio1})
+        connect(player, &StreamPlayer::nowPlayingChanged, m_mpris, &MprisService::controlsChanged);
+    connect(Scroll1, &UpDownArrows::valueChanged, m_mpris, &MprisService::controlsChanged);
+    for (QAction *item : std::as_const(m_ui.mnuVol))
+        connect(item, &QAction::triggered, m_mpris, &MprisService::controlsChanged);
 }
 
-Main::~Main() = default;
+Main::~Main() {
+    // The service reads this window's parts: it goes before they do.
+    delete m_mpris;
+}
 
 void Main::setBackgroundPicture(const QPixmap &picture) {
     m_background = picture;
@@ -217,6 +234,52 @@ void Main::Form_Load() {
         m_states->applyStartupState(m_state);
     }
     m_state.Cargando = false;
+    // Without a session bus the program goes on as before.
+    m_mpris->start();
+}
+
+bool Main::playing() const {
+    return m_connect->connected();
+}
+
+void Main::connectOrCut() {
+    m_connect->imgConectar_Click();
+}
+
+// What the status display shows: set by a connect that went through.
+QString Main::station() const {
+    return m_state.RadioFX;
+}
+
+QString Main::country() const {
+    return m_state.PaisFX;
+}
+
+QString Main::icyTitle() const {
+    if (!playing())
+        return {};
+    const StreamPlayer *player = m_state.MedioRadio == u"RP"_s ? RealAudio1 : MediaPlayer1;
+    return player->title();
+}
+
+int Main::volumeStep() const {
+    return m_state.VolNum;
+}
+
+// The tray's "Volumen" items run from "10" (index 0) down to "Silencio" (index 10).
+void Main::chooseVolumeStep(int step) {
+    m_volume->mnuVol_Click(10 - qBound(0, step, 10));
+}
+
+void Main::raiseWindow() {
+    if (m_states->isInTray()) {
+        m_states->mnuWinOpen_Click();
+        return;
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void Main::cmdCloseApp_Click() {

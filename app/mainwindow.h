@@ -2,6 +2,7 @@
 
 #include "mainstate.h"
 #include "mainui.h"
+#include "mediacontrols.h"
 #include "programfolder.h"
 #include "skintarget.h"
 
@@ -14,6 +15,7 @@
 class AboutLauncher;
 class AdvertisingPanel;
 class ConnectAction;
+class MprisService;
 class OptionsPanel;
 class StartupStatus;
 class WindowDrag;
@@ -32,7 +34,7 @@ class VolumeDigits;
 
 // The main window: composes the designed controls, runs start-up and the close
 // paths, and wires each subsystem's behaviour to its controls.
-class Main : public QWidget, public SkinTarget {
+class Main : public QWidget, public SkinTarget, public MediaControls {
     Q_OBJECT
 
 public:
@@ -86,6 +88,17 @@ public:
     void setOptionLabelColor(const QColor &color) override;
     void selectDigitOption(int index) override;
 
+    // What the desktop's media controls see and do.
+    bool playing() const override;
+    void connectOrCut() override;
+    QString station() const override;
+    QString country() const override;
+    QString icyTitle() const override;
+    int volumeStep() const override;
+    void chooseVolumeStep(int step) override;
+    void raiseWindow() override;
+    MprisService &mpris() { return *m_mpris; }
+
 Q_SIGNALS:
     // The program must end now with this status.
     void programEnded(int status);
@@ -120,4 +133,5 @@ private:
     WindowDrag *m_drag = nullptr;
     StartupStatus *m_startupStatus = nullptr;
     WindowStates *m_states = nullptr;
+    MprisService *m_mpris = nullptr;
 };

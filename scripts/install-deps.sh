@@ -12,7 +12,9 @@ packages=(
   # fonts that stand in for the designed Windows faces
   fonts-liberation fonts-dejavu-core fonts-comic-neue fontconfig
   # running and testing under a real X server
-  xvfb xauth x11-utils xdotool openbox trayer dbus-x11
+  xvfb xauth x11-utils xdotool openbox trayer dbus-x11 dbus-daemon libglib2.0-bin
+  # desktop integration
+  playerctl desktop-file-utils
   # test streams and reference players
   ffmpeg mpv
 )

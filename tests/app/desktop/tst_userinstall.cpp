@@ -1,0 +1,164 @@
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Name = u"sintonet-valdren"_s;
+const QList<int> IconSizes{16, 22, 24, 32, 48, 64, 128, 256};
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFileInfo(path).dir().mkpath(u"."_s);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file and folder under root, folders ending in "/".
+QStringList tree(const QString &root) {
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QString relative = QDir(root).relativeFilePath(it.filePath());
+        entries.append(it.fileInfo().isDir() ? relative + u'/' : relative);
+    }
+    entries.sort();
+    return entries;
+}
+
+} // namespace
+
+class TestUserInstall : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    // A built program folder as the build leaves it, its settings file included.
+    QString makeProgramFolder() {
+        const QString folder = m_dir.filePath(u"program"_s);
+        writeFile(folder + u"/"_s + Name, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n");
+        QFile::setPermissions(folder + u"/"_s + Name, QFile::ReadOwner | QFile::WriteOwner |
+                                                          QFile::ExeOwner | QFile::ReadGroup |
+                                                          QFile::ExeGroup | QFile::ReadOther |
+                                                          QFile::ExeOther);
+        writeFile(folder + u"/RadioStore.mdb"_s, "catalogue");
+        writeFile(folder + u"/Skins/Azul/Fondo.bmp"_s, "skin");
+        writeFile(folder + u"/sintonet-valdren.ini"_s, "[General]\nSkin=build\n");
+        return folder;
+    }
+
+    int run(const QString &script, const QString &home, const QString &dataHome) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, home);
+        if (dataHome.isNull())
+            environment.remove(u"XDG_DATA_HOME"_s);
+        else
+            environment.insert(u"XDG_DATA_HOME"_s, dataHome);
+        // Never a build from here: the program folder is given.
+        environment.insert(u"SV_PROGRAM_FOLDER"_s, makeProgramFolder());
+        process.setProcessEnvironment(environment);
+        process.start(u"bash"_s, {QStringLiteral(SV_SOURCE_DIR) + u"/scripts/"_s + script});
+        if (!process.waitForFinished(60000))
+            return -1;
+        if (process.exitCode() != 0)
+            qWarning().noquote() << process.readAllStandardError();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void installsThenRemovesExactlyWhatItPut() {
+        const QString home = m_dir.filePath(u"home1"_s);
+        // Quotes, dollars and spaces must survive the launcher's command line.
+        const QString data = m_dir.filePath(u"da ta $HOME \"q\""_s);
+        writeFile(data + u"/applications/other.desktop"_s, "[Desktop Entry]\n");
+        writeFile(data + u"/icons/hicolor/48x48/apps/other.png"_s, "png");
+        const QStringList before = tree(data);
+
+        QCOMPARE(run(u"install-user.sh"_s, home, data), 0);
+        const QString folder = data + u"/"_s + Name;
+        QVERIFY(QFileInfo(folder + u"/"_s + Name).isExecutable());
+        QCOMPARE(readFile(folder + u"/Skins/Azul/Fondo.bmp"_s), "skin");
+        QVERIFY2(!QFile::exists(folder + u"/sintonet-valdren.ini"_s),
+                 "the build's settings are not the user's");
+        for (int size : IconSizes) {
+            const QString number = QString::number(size);
+            const QString icon = u"%1/icons/hicolor/%2x%2/apps/%3.png"_s.arg(data, number, Name);
+            const QString drawn =
+                u"%1/assets/window/icons/icon-%2.png"_s.arg(QStringLiteral(SV_SOURCE_DIR), number);
+            QCOMPARE(readFile(icon), readFile(drawn));
+        }
+        QVERIFY(!QDir(home).exists());
+
+        // The program has run and been restyled; an update keeps both.
+        writeFile(folder + u"/sintonet-valdren.ini"_s, "[General]\nSkin=Mine\n");
+        writeFile(folder + u"/Skins/Mine/Fondo.bmp"_s, "mine");
+        QCOMPARE(run(u"install-user.sh"_s, home, data), 0);
+        QCOMPARE(readFile(folder + u"/sintonet-valdren.ini"_s), "[General]\nSkin=Mine\n");
+        QCOMPARE(readFile(folder + u"/Skins/Mine/Fondo.bmp"_s), "mine");
+
+        QCOMPARE(run(u"uninstall-user.sh"_s, home, data), 0);
+        QCOMPARE(tree(data), before);
+    }
+
+    void launcherIsValidAndStartsTheInstalledProgram() {
+        const QString home = m_dir.filePath(u"home2"_s);
+        const QString data = m_dir.filePath(u"it's \"$data\""_s);
+        QCOMPARE(run(u"install-user.sh"_s, home, data), 0);
+        const QString launcher = data + u"/applications/"_s + Name + u".desktop"_s;
+        QVERIFY(QFile::exists(launcher));
+
+        if (QStandardPaths::findExecutable(u"desktop-file-validate"_s).isEmpty())
+            QSKIP("desktop-file-validate is not installed");
+        QProcess validate;
+        validate.start(u"desktop-file-validate"_s, {launcher});
+        QVERIFY(validate.waitForFinished(30000));
+        QCOMPARE(
+            QString::fromUtf8(validate.readAllStandardOutput() + validate.readAllStandardError()),
+            QString());
+        QCOMPARE(validate.exitCode(), 0);
+
+        // GLib reads the launcher as the desktop menus do.
+        if (QStandardPaths::findExecutable(u"gio"_s).isEmpty())
+            QSKIP("gio is not installed");
+        QProcess launch;
+        launch.start(u"gio"_s, {u"launch"_s, launcher});
+        QVERIFY(launch.waitForFinished(30000));
+        QCOMPARE(launch.exitCode(), 0);
+        QTRY_VERIFY(QFile::exists(data + u"/"_s + Name + u"/launched"_s));
+
+        QCOMPARE(run(u"uninstall-user.sh"_s, home, data), 0);
+        QCOMPARE(tree(data), QStringList());
+    }
+
+    void withoutDataHomeItGoesUnderTheHome() {
+        const QString home = m_dir.filePath(u"home3"_s);
+        QVERIFY(QDir().mkpath(home));
+        // Unset, then relative: both mean the home's own place.
+        for (const QString &dataHome : {QString(), u"relative/place"_s}) {
+            QCOMPARE(run(u"install-user.sh"_s, home, dataHome), 0);
+            QVERIFY(QFileInfo(home + u"/.local/share/sintonet-valdren/"_s + Name).isExecutable());
+            QVERIFY(QFile::exists(home + u"/.local/share/applications/"_s + Name + u".desktop"_s));
+            QCOMPARE(run(u"uninstall-user.sh"_s, home, dataHome), 0);
+            QCOMPARE(tree(home), QStringList());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUserInstall)
+#include "tst_userinstall.moc"
