@@ -45,6 +45,8 @@ int main(int argc, char *argv[]) {
     try {
         window.Form_Load();
     } catch (const std::exception &error) {
+        // Start-up cannot go on (the catalogue cannot be read): say why, here and on screen.
+        std::fprintf(stderr, "sintonet-valdren: %s\n", error.what());
         DialogMessages(nullptr).show(QString::fromUtf8(error.what()), u"Sintonet Valdren"_s,
                                      UserMessages::Icon::Critical);
         return 1;
