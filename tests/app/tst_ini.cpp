@@ -39,21 +39,16 @@ private Q_SLOTS:
     }
 
     void valuesAreCleanedAndCut() {
-        const QByteArray longValue(300, 'x');
-        const QString path = write(u"b.ini"_s, "[General]\r\n"
-                                               "Autoconnect =  1  \r\n"
-                                               "Skin=\"Azul Noche\"\r\n"
-                                               "Quoted=  \"  spaced  \" \r\n"
-                                               "Half=\"open\r\n"
-                                               "Empty=\r\n"
-                                               "Long=" +
-                                                   longValue + "\r\n");
-        QCOMPARE(LeeINI(path, u"General"_s, u"Autoconnect"_s), u"1"_s);
-        QCOMPARE(LeeINI(path, u"General"_s, u"Skin"_s), u"Azul Noche"_s);
-        QCOMPARE(LeeINI(path, u"General"_s, u"Quoted"_s), u"  spaced  "_s);
-        QCOMPARE(LeeINI(path, u"General"_s, u"Half"_s), u"\"open"_s);
-        QCOMPARE(LeeINI(path, u"General"_s, u"Empty"_s), QString());
-        QCOMPARE(LeeINI(path, u"General"_s, u"Long"_s), QString(254, u'x'));
+        const QString path = write(u"b.ini"_s, "[General]\r\nAutoconnect =  1  \r\n"
+                                               "Skin=\"Azul Noche\"\r\nQuoted=  \"  spaced  \" \r\n"
+                                               "Half=\"open\r\nEmpty=\r\nLong=" +
+                                                   QByteArray(300, 'x') + "\r\n");
+        const QList<std::pair<QString, QString>> values = {
+            {u"Autoconnect"_s, u"1"_s},     {u"Skin"_s, u"Azul Noche"_s},
+            {u"Quoted"_s, u"  spaced  "_s}, {u"Half"_s, u"\"open"_s},
+            {u"Empty"_s, QString()},        {u"Long"_s, QString(254, u'x')}};
+        for (const auto &[key, value] : values)
+            QCOMPARE(LeeINI(path, u"General"_s, key), value);
     }
 
     void windows1252AndUtf8Files() {
@@ -81,34 +76,16 @@ private Q_SLOTS:
     }
 
     void writeKeepsEveryOtherLine() {
-        const QString path = write(u"e.ini"_s, "; made on Windows\r\n"
-                                               "[Other]\r\n"
-                                               "Skin=keep\r\n"
-                                               "\r\n"
-                                               "[GENERAL]\r\n"
-                                               "skin=old\r\n"
-                                               "; a comment\r\n"
-                                               "Status=Normal\r\n"
-                                               "\r\n"
-                                               "[Last]\r\n"
-                                               "x=1");
+        const QString path = write(u"e.ini"_s, "; made on Windows\r\n[Other]\r\nSkin=keep\r\n\r\n"
+                                               "[GENERAL]\r\nskin=old\r\n; a comment\r\n"
+                                               "Status=Normal\r\n\r\n[Last]\r\nx=1");
         EscribeINI(path, u"General"_s, u"Skin"_s, u"new"_s);
         EscribeINI(path, u"General"_s, u"NumberType"_s, u"Blue"_s);
         EscribeINI(path, u"Extra"_s, u"k"_s, u"v"_s);
-        QCOMPARE(read(path), QByteArray("; made on Windows\r\n"
-                                        "[Other]\r\n"
-                                        "Skin=keep\r\n"
-                                        "\r\n"
-                                        "[GENERAL]\r\n"
-                                        "skin=new\r\n"
-                                        "; a comment\r\n"
-                                        "Status=Normal\r\n"
-                                        "NumberType=Blue\r\n"
-                                        "\r\n"
-                                        "[Last]\r\n"
-                                        "x=1\r\n"
-                                        "[Extra]\r\n"
-                                        "k=v\r\n"));
+        QCOMPARE(read(path), QByteArray("; made on Windows\r\n[Other]\r\nSkin=keep\r\n\r\n"
+                                        "[GENERAL]\r\nskin=new\r\n; a comment\r\n"
+                                        "Status=Normal\r\nNumberType=Blue\r\n\r\n"
+                                        "[Last]\r\nx=1\r\n[Extra]\r\nk=v\r\n"));
     }
 
     void readOnlyFileAndFolderAreLeftAlone() {

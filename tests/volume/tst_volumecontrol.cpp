@@ -1,6 +1,7 @@
 #include "mainstate.h"
 #include "pictureimage.h"
-#include "recordingplayer.h"
+#include "playercomponent.h"
+#include "playererror.h"
 #include "twips.h"
 #include "updownarrows.h"
 #include "volumecontrol.h"
@@ -8,12 +9,37 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+const QPoint DisplayPosition = Twips::point(2760, 840);
+const QPoint ParkingPosition = Twips::point(-500, -500);
+
+// Stands in for a stream player: the test is about the volume logic only.
+class RecordingPlayer : public PlayerComponent {
+public:
+    void open(const QString &) override {}
+    void stop() override {}
+    void setVolume(int value) override {
+        if (failing)
+            throw PlayerError(u"volume refused"_s);
+        volumes.append(value);
+    }
+    void takeFocus() override { ++focusMoves; }
+    void forget() {
+        volumes.clear();
+        focusMoves = 0;
+    }
+
+    QList<int> volumes;
+    int focusMoves = 0;
+    bool failing = false;
+};
 
 // The window's volume parts as start-up leaves them: step 10, the bar at 10,
 // "10" checked, the red digits showing their off picture, nothing connected.
@@ -57,38 +83,46 @@ struct Rig {
     void clickUp() { QTest::mouseClick(Scroll1, Qt::LeftButton, {}, QPoint(8, 3)); }
     void clickDown() { QTest::mouseClick(Scroll1, Qt::LeftButton, {}, QPoint(8, 23)); }
 
-    QStringList checkedItems() const {
-        QStringList captions;
-        for (const QAction *item : mnuVol) {
-            if (item->isChecked())
-                captions.append(item->text());
+    // Elements 0..11 of the set that are on show.
+    QList<int> shown(int set) const {
+        QList<int> elements;
+        for (int element = 0; element <= VolumeDigits::OffPicture; ++element) {
+            if (digits->elements(set)[element]->isVisibleTo(&Main))
+                elements.append(element);
         }
-        return captions;
+        return elements;
+    }
+
+    // The chosen set at the display position, the others parked, its option marked.
+    void expectApplied(int chosen) const {
+        for (int set = 0; set < VolumeDigits::SetCount; ++set) {
+            for (int element = 0; element <= VolumeDigits::OffPicture; ++element)
+                QCOMPARE(digits->elements(set)[element]->pos(),
+                         set == chosen ? DisplayPosition : ParkingPosition);
+            const QColor background = digits->optColor()[set]->palette().color(QPalette::Window);
+            QCOMPARE(background == QColor(Qt::white), set == chosen);
+        }
+        QVERIFY(digits->optColor()[chosen]->isChecked());
     }
 
     // The one element of the red set on show, or -1.
     int shownDigit() const {
-        int shown = -1;
-        for (int element = 0; element <= VolumeDigits::OffPicture; ++element) {
-            if (digits->imgDigRed()[element]->isVisibleTo(&Main)) {
-                if (shown != -1)
-                    return -1;
-                shown = element;
-            }
-        }
-        return shown;
+        const QList<int> red = shown(VolumeDigits::Red);
+        return red.size() == 1 ? red.first() : -1;
     }
 
-    void expectStep(int step, const QString &checked) const {
+    // The step everywhere it shows: the bar, the menu's one check mark.
+    void expectStep(int step) const {
         QCOMPARE(int(state.VolNum), step);
         QCOMPARE(Scroll1->value(), step);
-        QCOMPARE(checkedItems(), QStringList{checked});
+        QStringList checked;
+        for (const QAction *item : mnuVol) {
+            if (item->isChecked())
+                checked.append(item->text());
+        }
+        QCOMPARE(checked, QStringList{step == 0 ? u"Silencio"_s : QString::number(step)});
     }
 };
-
-QString caption(int step) {
-    return step == 0 ? u"Silencio"_s : QString::number(step);
-}
 
 } // namespace
 
@@ -100,42 +134,33 @@ private Q_SLOTS:
     void arrowsAreHeldWhileNotConnected();
     void menuChoosesAStep_data();
     void menuChoosesAStep();
-    void stepChosenOfflineShowsOnConnect();
     void barNeverKeepsFocusNorTakesKeys();
     void failingPlayerDoesNotStopTheOther();
+    void digitsFollowConnectAndCut();
+    void changeOfSet_data();
+    void changeOfSet();
+    void setFromDigitType_data();
+    void setFromDigitType();
 };
 
 void TestVolumeControl::arrowsStepBetweenTheEnds() {
     Rig rig;
     rig.connectStation();
     QSignalSpy changes(rig.Scroll1, &UpDownArrows::valueChanged);
-
     rig.clickUp(); // already at the loud end
-    QCOMPARE(changes.count(), 0);
-    QVERIFY(rig.MediaPlayer1.volumes.isEmpty());
-    QVERIFY(rig.RealAudio1.volumes.isEmpty());
-    rig.expectStep(10, u"10"_s);
-
-    for (int step = 9; step >= 0; --step) {
-        rig.clickDown();
-        rig.expectStep(step, caption(step));
+    for (int click = 1; click <= 11; ++click) {
+        rig.clickDown(); // the last one already at "Silencio"
+        const int step = qMax(10 - click, 0);
+        rig.expectStep(step);
         QCOMPARE(rig.shownDigit(), step);
         QCOMPARE(rig.MediaPlayer1.volumes.last(), step * 150 - 1500);
         QCOMPARE(rig.RealAudio1.volumes.last(), step * 10);
     }
-    QCOMPARE(rig.MediaPlayer1.volumes.size(), 10);
-    QCOMPARE(rig.MediaPlayer1.volumes.last(), -1500);
-    QCOMPARE(rig.RealAudio1.volumes.last(), 0);
-
-    rig.clickDown(); // already at "Silencio"
     QCOMPARE(changes.count(), 10);
     QCOMPARE(rig.MediaPlayer1.volumes.size(), 10);
-    rig.expectStep(0, u"Silencio"_s);
-
+    QCOMPARE(rig.RealAudio1.volumes.size(), 10);
     rig.clickUp();
-    rig.expectStep(1, u"1"_s);
-    QCOMPARE(rig.shownDigit(), 1);
-    QCOMPARE(rig.MediaPlayer1.volumes.last(), -1350);
+    rig.expectStep(1);
     QCOMPARE(rig.RealAudio1.volumes.last(), 10);
 }
 
@@ -155,7 +180,7 @@ void TestVolumeControl::arrowsAreHeldWhileNotConnected() {
     rig.clickDown();
     QCOMPARE(changes.count(), 4);
 
-    rig.expectStep(4, u"4"_s);
+    rig.expectStep(4);
     QVERIFY(rig.MediaPlayer1.volumes.isEmpty());
     QVERIFY(rig.RealAudio1.volumes.isEmpty());
     QCOMPARE(rig.shownDigit(), int(VolumeDigits::OffPicture));
@@ -168,13 +193,11 @@ void TestVolumeControl::menuChoosesAStep_data() {
     // Volume calls per player: the menu's own, and CambiaVol's when the bar
     // moves while connected.
     QTest::addColumn<int>("calls");
-
     QTest::newRow("Silencio, connected") << true << 10 << 0 << 2;
     QTest::newRow("Silencio, not connected") << false << 10 << 0 << 1;
     QTest::newRow("3, connected") << true << 7 << 3 << 2;
     QTest::newRow("3, not connected") << false << 7 << 3 << 1;
-    QTest::newRow("the checked 10 again, connected") << true << 0 << 10 << 1;
-    QTest::newRow("the checked 10 again, not connected") << false << 0 << 10 << 1;
+    QTest::newRow("the checked 10 again") << true << 0 << 10 << 1;
 }
 
 void TestVolumeControl::menuChoosesAStep() {
@@ -182,30 +205,18 @@ void TestVolumeControl::menuChoosesAStep() {
     QFETCH(int, index);
     QFETCH(int, step);
     QFETCH(int, calls);
-
     Rig rig;
     if (connected)
         rig.connectStation();
     rig.mnuVol[index]->trigger();
 
-    rig.expectStep(step, caption(step));
-    const QList<int> media(calls, step * 150 - 1500);
-    const QList<int> real(calls, step * 10);
-    QCOMPARE(rig.MediaPlayer1.volumes, media);
-    QCOMPARE(rig.RealAudio1.volumes, real);
+    rig.expectStep(step);
+    QCOMPARE(rig.MediaPlayer1.volumes, QList<int>(calls, step * 150 - 1500));
+    QCOMPARE(rig.RealAudio1.volumes, QList<int>(calls, step * 10));
     QCOMPARE(rig.shownDigit(), connected ? step : int(VolumeDigits::OffPicture));
-}
-
-void TestVolumeControl::stepChosenOfflineShowsOnConnect() {
-    Rig rig;
-    rig.mnuVol[7]->trigger(); // "3"
-    QCOMPARE(rig.shownDigit(), int(VolumeDigits::OffPicture));
+    // A step chosen while nothing plays shows once a station connects.
     rig.connectStation();
-    QCOMPARE(rig.shownDigit(), 3);
-    // The arrows now work from the step chosen in the menu.
-    rig.clickUp();
-    rig.expectStep(4, u"4"_s);
-    QCOMPARE(rig.shownDigit(), 4);
+    QCOMPARE(rig.shownDigit(), step);
 }
 
 void TestVolumeControl::barNeverKeepsFocusNorTakesKeys() {
@@ -218,7 +229,7 @@ void TestVolumeControl::barNeverKeepsFocusNorTakesKeys() {
 
     QTest::keyClick(rig.Scroll1, Qt::Key_Down);
     QTest::keyClick(rig.Scroll1, Qt::Key_PageDown);
-    rig.expectStep(10, u"10"_s);
+    rig.expectStep(10);
 }
 
 void TestVolumeControl::failingPlayerDoesNotStopTheOther() {
@@ -226,9 +237,70 @@ void TestVolumeControl::failingPlayerDoesNotStopTheOther() {
     rig.connectStation();
     rig.MediaPlayer1.failing = true;
     rig.mnuVol[5]->trigger(); // "5"
-    rig.expectStep(5, u"5"_s);
+    rig.expectStep(5);
     QCOMPARE(rig.RealAudio1.volumes, QList<int>({50, 50}));
     QCOMPARE(rig.shownDigit(), 5);
+}
+
+void TestVolumeControl::digitsFollowConnectAndCut() {
+    Rig rig;
+    // Connected at "Silencio" shows the 0, not the off picture.
+    const QList<std::pair<int, bool>> steps = {{10, true}, {0, false}, {10, false}, {10, true}};
+    for (const auto &[step, off] : steps) {
+        rig.state.VolNum = quint8(step);
+        rig.digits->SetVolNum(off);
+        for (int set = 0; set < VolumeDigits::SetCount; ++set)
+            QCOMPARE(rig.shown(set), QList<int>{off ? int(VolumeDigits::OffPicture) : step});
+    }
+    rig.expectApplied(VolumeDigits::Red);
+}
+
+void TestVolumeControl::changeOfSet_data() {
+    QTest::addColumn<bool>("playing");
+    QTest::newRow("while playing at 7") << true;
+    QTest::newRow("while nothing plays") << false;
+}
+
+void TestVolumeControl::changeOfSet() {
+    QFETCH(bool, playing);
+    Rig rig;
+    rig.state.VolNum = 7;
+    rig.digits->SetVolNum(!playing);
+    rig.MediaPlayer1.forget();
+
+    QTest::mouseClick(rig.digits->optColor()[VolumeDigits::Green], Qt::LeftButton);
+    QCOMPARE(rig.state.VolCol, u"Green"_s);
+    rig.expectApplied(VolumeDigits::Green);
+    const int expected = playing ? 7 : VolumeDigits::OffPicture;
+    QCOMPARE(rig.shown(VolumeDigits::Green), QList<int>{expected});
+    QCOMPARE(rig.MediaPlayer1.focusMoves, 1);
+
+    rig.digits->optColor_Click(VolumeDigits::Custom);
+    QCOMPARE(rig.state.VolCol, u"Custom"_s);
+    QCOMPARE(rig.shown(VolumeDigits::Custom), QList<int>{expected});
+}
+
+void TestVolumeControl::setFromDigitType_data() {
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<int>("set");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("BLUE") << u"BLUE"_s << int(VolumeDigits::Blue) << u"Blue"_s;
+    QTest::newRow("azul") << u"azul"_s << int(VolumeDigits::Red) << u"Red"_s;
+    QTest::newRow("missing") << QString() << int(VolumeDigits::Red) << u"Red"_s;
+    QTest::newRow("custom") << u"custom"_s << int(VolumeDigits::Custom) << u"Custom"_s;
+}
+
+void TestVolumeControl::setFromDigitType() {
+    QFETCH(QString, saved);
+    QFETCH(int, set);
+    QFETCH(QString, written);
+    Rig rig;
+    // Selecting again applies the set again, as after a skin change.
+    rig.digits->optColor_Click(VolumeDigits::Blue);
+    rig.state.VolCol = saved;
+    rig.digits->selectFromDigitType();
+    QCOMPARE(rig.state.VolCol, written);
+    rig.expectApplied(set);
 }
 
 QTEST_MAIN(TestVolumeControl)

@@ -49,11 +49,10 @@ private:
     // A built program folder as the build leaves it, its settings file included.
     QString makeProgramFolder() {
         const QString folder = m_dir.filePath(u"program"_s);
-        writeFile(folder + u"/"_s + Name, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n");
-        QFile::setPermissions(folder + u"/"_s + Name, QFile::ReadOwner | QFile::WriteOwner |
-                                                          QFile::ExeOwner | QFile::ReadGroup |
-                                                          QFile::ExeGroup | QFile::ReadOther |
-                                                          QFile::ExeOther);
+        const QString program = folder + u"/"_s + Name;
+        writeFile(program, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n");
+        QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner |
+                                           QFile::ExeGroup | QFile::ExeOther);
         writeFile(folder + u"/RadioStore.mdb"_s, "catalogue");
         writeFile(folder + u"/Skins/Azul/Fondo.bmp"_s, "skin");
         writeFile(folder + u"/sintonet-valdren.ini"_s, "[General]\nSkin=build\n");
@@ -126,11 +125,10 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(u"desktop-file-validate"_s).isEmpty())
             QSKIP("desktop-file-validate is not installed");
         QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
         validate.start(u"desktop-file-validate"_s, {launcher});
         QVERIFY(validate.waitForFinished(30000));
-        QCOMPARE(
-            QString::fromUtf8(validate.readAllStandardOutput() + validate.readAllStandardError()),
-            QString());
+        QCOMPARE(QString::fromUtf8(validate.readAll()), QString());
         QCOMPARE(validate.exitCode(), 0);
 
         // GLib reads the launcher as the desktop menus do.

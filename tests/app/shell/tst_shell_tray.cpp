@@ -1,7 +1,10 @@
 #include "mainstate.h"
+#include "startupstatus.h"
 #include "windowstates.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QMenu>
 #include <QPixmap>
 #include <QProcess>
@@ -49,9 +52,9 @@ private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase() { stopTrayHost(); }
     void trayMessages();
-    void oneMenuAtATime();
     void iconClicks();
     void taskListEntry();
+    void statusList();
     void startupState();
     void noTrayMinimizes();
 
@@ -81,14 +84,14 @@ void TestShellTray::trayMessages() {
 
     // Over a shown window these are ordinary mouse moves.
     main.window.show();
-    main.states.Form_MouseMove(517);
-    main.states.Form_MouseMove(515);
+    for (int message : {517, 515})
+        main.states.Form_MouseMove(message);
     QCOMPARE(main.menus.count(), 0);
     QVERIFY(main.states.trayIcon()->isVisible());
 
     main.window.hide();
-    main.states.Form_MouseMove(512);
-    main.states.Form_MouseMove(513);
+    for (int message : {512, 513})
+        main.states.Form_MouseMove(message);
     QVERIFY(!main.window.isVisible());
     main.states.Form_MouseMove(515);
     QVERIFY(main.window.isVisible());
@@ -98,11 +101,8 @@ void TestShellTray::trayMessages() {
     main.states.mnuWinOpen_Click();
     QVERIFY(main.window.isVisible());
     QVERIFY(!main.states.trayIcon()->isVisible());
-}
 
-// Anything arriving while the menu is open is dropped.
-void TestShellTray::oneMenuAtATime() {
-    MainWindow main;
+    // Anything arriving while the menu is open is dropped.
     main.states.PonEnTray();
     QTimer::singleShot(0, [&] {
         main.states.Form_MouseMove(517);
@@ -155,22 +155,48 @@ void TestShellTray::taskListEntry() {
     QVERIFY(windowManager.waitForFinished(5000));
 }
 
-void TestShellTray::startupState() {
-    MainState state;
-    for (const QString &word : {u"InTray"_s, u"Minimized"_s}) {
-        MainWindow main;
-        state.EstadoGuardado = word;
-        main.states.applyStartupState(state);
-        QVERIFY(!main.states.isInTray() && !main.window.isMinimized());
+void TestShellTray::statusList() {
+    QWidget window;
+    auto *chkAutoConn = new QCheckBox(&window);
+    auto *cboStatus = new QComboBox(&window);
+    StartupStatus status(chkAutoConn, cboStatus);
+    QCOMPARE(cboStatus->count(), 3);
+    QCOMPARE(status.GuardaEstado(), QString());
+    QVERIFY(cboStatus->isHidden());
+
+    const QString cases[][3] = {{u"INTRAY"_s, u"En Tray"_s, u"InTray"_s},
+                                {u"intr"_s, u"Normal"_s, u"Normal"_s},
+                                {u"Minimized"_s, u"Minimizado"_s, u"Minimized"_s},
+                                {QString(), u"Normal"_s, u"Normal"_s}};
+    for (const auto &c : cases) {
+        status.PonEstado(c[0]);
+        QCOMPARE(cboStatus->currentText(), c[1]);
+        QCOMPARE(status.GuardaEstado(), c[2]);
     }
-    state.AutoConexion = true;
+    chkAutoConn->setChecked(true);
+    QVERIFY(!cboStatus->isHidden());
+    status.PonEstado(u"InTray"_s);
+    chkAutoConn->setChecked(false);
+    QVERIFY(cboStatus->isHidden());
+    // Hidden, the choice still counts at the next close.
+    QCOMPARE(status.GuardaEstado(), u"InTray"_s);
+}
+
+// The saved state applies only with auto-connect.
+void TestShellTray::startupState() {
     const struct {
+        bool autoConnect;
         QString word;
         bool inTray, minimized;
-    } cases[] = {
-        {u"INTRAY"_s, true, false}, {u"minimized"_s, false, true}, {u"intr"_s, false, false}};
+    } cases[] = {{false, u"InTray"_s, false, false},
+                 {false, u"Minimized"_s, false, false},
+                 {true, u"INTRAY"_s, true, false},
+                 {true, u"minimized"_s, false, true},
+                 {true, u"intr"_s, false, false}};
     for (const auto &c : cases) {
         MainWindow main;
+        MainState state;
+        state.AutoConexion = c.autoConnect;
         state.EstadoGuardado = c.word;
         main.states.applyStartupState(state);
         QCOMPARE(main.states.isInTray(), c.inTray);

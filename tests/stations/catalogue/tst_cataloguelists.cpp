@@ -21,6 +21,24 @@ QStringList items(const QComboBox &box) {
     return texts;
 }
 
+QStringList column(CatalogueRecordset rs, const QString &name) {
+    QStringList values;
+    while (!rs.atEnd()) {
+        values.append(rs.isNull(name) ? u"<Null>"_s : rs.text(name));
+        rs.moveNext();
+    }
+    return values;
+}
+
+QString errorOf(const std::function<void()> &f) {
+    try {
+        f();
+    } catch (const CatalogueError &e) {
+        return e.message();
+    }
+    return {};
+}
+
 const QList<Value> countryRows = {u"Perú"_s, u"España"_s, u"d'Andorra"_s, u"Chile"_s, u"Ecuador"_s};
 
 const QList<Station> stationRows = {
@@ -36,6 +54,9 @@ const QList<Station> stationRows = {
     {u"Chile"_s, u"Radio Bío-Bío"_s, u"http://biobio/"_s, u"WMP"_s},
     {u"Chile"_s, u"ADN"_s, u"http://adn/"_s, u"RP"_s},
     {u"d'Andorra"_s, u"Ràdio Valira"_s, u"http://valira/"_s, u"WMP"_s},
+    {u"Espana"_s, u"Sin tilde"_s, u"http://sin/"_s, u"WMP"_s},
+    {std::nullopt, u"Sin país"_s, u"http://nadie/"_s, u"WMP"_s},
+    {QString(), u"País vacío"_s, u"http://vacio/"_s, u"WMP"_s},
 };
 
 } // namespace
@@ -44,10 +65,14 @@ class TestCatalogueLists : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() { m.emplace(); }
 
-    void listsCountriesInJetOrder();
+    void sortsAsJetsGeneralOrder();
+    void selectsRows_data();
+    void selectsRows();
+    void refusesWhatItCannotRun_data();
+    void refusesWhatItCannotRun();
+    void recordsetReportsNullAndEnd();
     void restoresSavedCountryAndStation_data();
     void restoresSavedCountryAndStation();
     void userPickSelectsFirstStation();
@@ -56,49 +81,139 @@ private Q_SLOTS:
     void reportsFailuresAfterClose();
 
 private:
-    // Writes a catalogue, opens it with the real reader and runs start-up steps 12 and 13.
+    // Writes a catalogue and opens it with the real reader.
+    std::unique_ptr<TableCatalogue> open(const QList<Value> &countries,
+                                         const QList<Station> &stations = stationRows) {
+        QFile::remove(file());
+        if (!writeFile(file(), catalogueBytes(countries, stations)))
+            return nullptr;
+        return JetCatalogue::open(file());
+    }
+    QString file() const { return m_dir.filePath(u"RadioStore.mdb"_s); }
+    // Fills and restores the lists from a catalogue, as start-up does.
     void startUp(const QList<Value> &countries, const QList<Station> &stations);
 
     QTemporaryDir m_dir;
-    MainState m_state;
-    std::unique_ptr<QComboBox> m_cboPaises;
-    std::unique_ptr<QComboBox> m_cboRadios;
-    std::unique_ptr<StationLists> m_lists;
+    // The window's part in the lists.
+    struct Window {
+        MainState state;
+        QComboBox cboPaises;
+        QComboBox cboRadios;
+        StationLists lists{state, &cboPaises, &cboRadios};
+    };
+    std::optional<Window> m;
 };
 
-void TestCatalogueLists::init() {
-    m_state = MainState();
-    m_cboPaises = std::make_unique<QComboBox>();
-    m_cboRadios = std::make_unique<QComboBox>();
-    m_lists = std::make_unique<StationLists>(m_state, m_cboPaises.get(), m_cboRadios.get());
-}
-
-void TestCatalogueLists::cleanup() {
-    m_lists.reset();
-    m_cboPaises.reset();
-    m_cboRadios.reset();
-}
-
 void TestCatalogueLists::startUp(const QList<Value> &countries, const QList<Station> &stations) {
-    const QString file = m_dir.filePath(u"RadioStore.mdb"_s);
-    QVERIFY(writeFile(file, catalogueBytes(countries, stations)));
-    m_state.Cargando = true;
+    m->state.Cargando = true;
     try {
-        m_lists->setBaseDatos(JetCatalogue::open(file));
-        m_lists->fillCountries();
-        m_lists->restoreCountry();
+        m->lists.setBaseDatos(open(countries, stations));
+        m->lists.fillCountries();
+        m->lists.restoreCountry();
     } catch (const CatalogueError &e) {
         QFAIL(qPrintable(e.message()));
     }
-    m_state.Cargando = false;
+    m->state.Cargando = false;
 }
 
-void TestCatalogueLists::listsCountriesInJetOrder() {
-    startUp({u"perú"_s, u"Panamá"_s, u"España"_s, u"Éire"_s, u"ecuador"_s, u"Paraguay"_s,
-             u"Estonia"_s, u"Peru"_s},
-            {});
-    QCOMPARE(items(*m_cboPaises), (QStringList{u"ecuador"_s, u"Éire"_s, u"España"_s, u"Estonia"_s,
-                                               u"Panamá"_s, u"Paraguay"_s, u"Peru"_s, u"perú"_s}));
+void TestCatalogueLists::sortsAsJetsGeneralOrder() {
+    // Letter case does not count, an accented letter sorts right after its base letter, an
+    // apostrophe is passed over, Null comes first and equal texts keep the stored order.
+    const auto catalogue =
+        open({u"perú"_s, u"PERU"_s, u"Peru"_s, u"Panamá"_s, u"Paraguay"_s, u"España"_s,
+              u"Estonia"_s, u"ecuador"_s, u"Éire"_s, u"L'Île"_s, u"Líbano"_s, u"Lituania"_s,
+              u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s, std::nullopt, QString()});
+    QCOMPARE(
+        column(catalogue->openRecordset(u"Select * from Paises order by Paises"_s), u"Paises"_s),
+        (QStringList{u"<Null>"_s, QString(), u"ecuador"_s, u"Éire"_s, u"España"_s, u"Estonia"_s,
+                     u"Líbano"_s, u"L'Île"_s, u"Lituania"_s, u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s,
+                     u"Panamá"_s, u"Paraguay"_s, u"PERU"_s, u"Peru"_s, u"perú"_s}));
+    QCOMPARE(column(catalogue->openRecordset(u"SELECT * FROM [Paises] ORDER BY paises DESC;"_s),
+                    u"Paises"_s)
+                 .first(),
+             u"perú"_s);
+}
+
+void TestCatalogueLists::selectsRows_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QStringList>("expected");
+    // Letter case is ignored, accents are not; Null equals nothing, not even ''.
+    QTest::newRow("letter case") << u"Pais = 'PERÚ'"_s << u"URLRadio"_s
+                                 << QStringList{u"http://rpp/"_s, u"http://ser-peru/"_s};
+    QTest::newRow("Null") << u"Pais = 'españa' and NombreRadio = 'Sin dirección'"_s << u"URLRadio"_s
+                          << QStringList{u"<Null>"_s};
+    QTest::newRow("empty text") << u"pais = ''"_s << u"NombreRadio"_s
+                                << QStringList{u"País vacío"_s};
+    QTest::newRow("apostrophes written twice")
+        << u"Pais = 'españa' and NombreRadio = 'L''ALT ''d'' Urgell'"_s << u"URLRadio"_s
+        << QStringList{u"http://urgell/"_s};
+}
+
+void TestCatalogueLists::selectsRows() {
+    QFETCH(QString, where);
+    QFETCH(QString, field);
+    QFETCH(QStringList, expected);
+    const auto catalogue = open(countryRows);
+    QCOMPARE(column(catalogue->openRecordset(u"Select * from Radios where "_s + where), field),
+             expected);
+}
+
+void TestCatalogueLists::refusesWhatItCannotRun_data() {
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no such table")
+        << u"Select * from Emisoras"_s << u"no tiene la tabla «Emisoras»"_s;
+    QTest::newRow("no such column")
+        << u"Select * from Radios where Region = 'x'"_s << u"no tiene la columna «Region»"_s;
+    QTest::newRow("no such sort column")
+        << u"Select * from Paises order by Nombre"_s << u"no tiene la columna «Nombre»"_s;
+    QTest::newRow("columns by name") << u"Select Paises from Paises"_s << u"Error de sintaxis"_s;
+    QTest::newRow("open text") << u"Select * from Radios where Pais = 'España"_s
+                               << u"Error de sintaxis"_s;
+    // An apostrophe written once ends the text early; what follows does not parse.
+    QTest::newRow("apostrophe written once")
+        << u"Select * from Radios where Pais = 'España' and NombreRadio = 'L'Alt 'd' Urgell'"_s
+        << u"Error de sintaxis"_s;
+    QTest::newRow("trailing words")
+        << u"Select * from Paises order by Paises extra"_s << u"Error de sintaxis"_s;
+    QTest::newRow("other operator")
+        << u"Select * from Radios where Pais <> 'x'"_s << u"Error de sintaxis"_s;
+    QTest::newRow("empty") << QString() << u"Error de sintaxis"_s;
+}
+
+void TestCatalogueLists::refusesWhatItCannotRun() {
+    QFETCH(QString, query);
+    QFETCH(QString, expected);
+    const auto catalogue = open(countryRows);
+    const QString message = errorOf([&] { catalogue->openRecordset(query); });
+    QVERIFY2(message.contains(expected), qPrintable(message));
+}
+
+void TestCatalogueLists::recordsetReportsNullAndEnd() {
+    const auto catalogue = open(countryRows);
+    CatalogueRecordset rs = catalogue->openRecordset(
+        u"Select * from Radios where Pais = 'España' and NombreRadio = 'Radio L''Estel'"_s);
+    QCOMPARE(rs.text(u"urlradio"_s), u"http://estel/"_s);
+    QVERIFY(errorOf([&] { rs.text(u"Direccion"_s); }).contains(u"Direccion"_s));
+    rs.moveNext();
+    QVERIFY(rs.atEnd());
+    QVERIFY(!errorOf([&] { rs.moveNext(); }).isEmpty());
+    QVERIFY(!errorOf([&] { rs.text(u"URLRadio"_s); }).isEmpty());
+
+    // A value with no value at all cannot be read as text; the message names the file.
+    CatalogueRecordset nulls = catalogue->openRecordset(
+        u"Select * from Radios where Pais = 'España' and NombreRadio = 'Sin dirección'"_s);
+    QVERIFY(nulls.isNull(u"URLRadio"_s));
+    const QString message = errorOf([&] { nulls.text(u"URLRadio"_s); });
+    QVERIFY(message.contains(u"URLRadio"_s) && message.contains(file()));
+    nulls.close();
+    QVERIFY(nulls.atEnd());
+
+    catalogue->close();
+    QVERIFY(errorOf([&] {
+                catalogue->openRecordset(u"Select * from Radios"_s);
+            }).contains(u"cerrado"_s));
 }
 
 void TestCatalogueLists::restoresSavedCountryAndStation_data() {
@@ -122,106 +237,100 @@ void TestCatalogueLists::restoresSavedCountryAndStation() {
     QFETCH(QString, lastRadio);
     QFETCH(QString, country);
     QFETCH(QString, station);
-    m_state.UltimoPais = lastCountry;
-    m_state.UltimaRadio = lastRadio;
+    m->state.UltimoPais = lastCountry;
+    m->state.UltimaRadio = lastRadio;
     startUp(countryRows, stationRows);
-    QCOMPARE(m_cboPaises->currentText(), country);
-    QCOMPARE(m_cboRadios->currentText(), station);
-    QCOMPARE(m_state.PaisActual, country);
-    QVERIFY(m_state.RadioActual.isEmpty());
+    // In Jet's order: the apostrophe passed over, letter case ignored.
+    QCOMPARE(items(m->cboPaises),
+             (QStringList{u"Chile"_s, u"d'Andorra"_s, u"Ecuador"_s, u"España"_s, u"Perú"_s}));
+    QCOMPARE(m->cboPaises.currentText(), country);
+    QCOMPARE(m->cboRadios.currentText(), station);
+    QCOMPARE(m->state.PaisActual, country);
+    QVERIFY(m->state.RadioActual.isEmpty());
 }
 
 void TestCatalogueLists::userPickSelectsFirstStation() {
-    m_state.UltimoPais = u"España"_s;
-    m_state.UltimaRadio = u"COPE"_s;
+    m->state.UltimoPais = u"España"_s;
+    m->state.UltimaRadio = u"COPE"_s;
     startUp(countryRows, stationRows);
-    QCOMPARE(m_cboRadios->currentText(), u"COPE"_s);
+    QCOMPARE(m->cboRadios.currentText(), u"COPE"_s);
     // Stations in the order stored, a nameless one as an empty entry, duplicates both shown.
-    QCOMPARE(items(*m_cboRadios),
+    QCOMPARE(items(m->cboRadios),
              (QStringList{u"Cadena SER"_s, u"Radio L'Estel"_s, u"L'Alt 'd' Urgell"_s, u"COPE"_s,
                           u"COPE"_s, QString(), u"Sin dirección"_s}));
 
     // After start-up a pick, even of the saved country, selects the first station.
-    m_cboPaises->setFocus();
-    QTest::keyClick(m_cboPaises.get(), Qt::Key_Down);
-    QCOMPARE(m_cboPaises->currentText(), u"Perú"_s);
-    QCOMPARE(items(*m_cboRadios), (QStringList{u"RPP Noticias"_s, u"Cadena SER"_s}));
-    QCOMPARE(m_state.PaisActual, u"Perú"_s);
+    m->cboPaises.setFocus();
+    QTest::keyClick(&m->cboPaises, Qt::Key_Down);
+    QCOMPARE(m->cboPaises.currentText(), u"Perú"_s);
+    QCOMPARE(items(m->cboRadios), (QStringList{u"RPP Noticias"_s, u"Cadena SER"_s}));
+    QCOMPARE(m->state.PaisActual, u"Perú"_s);
 
-    m_cboPaises->setCurrentIndex(m_cboPaises->findText(u"España"_s));
-    m_cboRadios->setCurrentIndex(3);
+    m->cboPaises.setCurrentIndex(m->cboPaises.findText(u"España"_s));
+    m->cboRadios.setCurrentIndex(3);
     // Picking the entry already shown runs the handler too.
-    Q_EMIT m_cboPaises->activated(m_cboPaises->currentIndex());
-    QCOMPARE(m_cboRadios->currentIndex(), 0);
-    QCOMPARE(m_state.PaisActual, u"España"_s);
+    Q_EMIT m->cboPaises.activated(m->cboPaises.currentIndex());
+    QCOMPARE(m->cboRadios.currentIndex(), 0);
+    QCOMPARE(m->state.PaisActual, u"España"_s);
 }
 
 void TestCatalogueLists::looksUpStations() {
-    m_state.UltimoPais = u"España"_s;
+    m->state.UltimoPais = u"España"_s;
     startUp(countryRows, stationRows);
-
-    m_lists->LeeDatos(u"Radio L'Estel"_s);
-    QCOMPARE(m_state.RadioActual, u"Radio L'Estel"_s);
-    QCOMPARE(m_state.DireccionRadio, u"http://estel/"_s);
-    QCOMPARE(m_state.MedioRadio, u"RP"_s);
-
-    m_lists->LeeDatos(u"l'alt 'd' urgell"_s);
-    QCOMPARE(m_state.DireccionRadio, u"http://urgell/"_s);
-    QCOMPARE(m_state.MedioRadio, u"WMP"_s);
-
-    // The first of two stations of the same name wins.
-    m_lists->LeeDatos(u"COPE"_s);
-    QCOMPARE(m_state.DireccionRadio, u"http://cope-1/"_s);
-    QCOMPARE(m_state.MedioRadio, u"RP"_s);
-
-    // Not found, or an empty name: the last address and kind stay.
-    m_lists->LeeDatos(QString());
-    QCOMPARE(m_state.RadioActual, QString());
-    QCOMPARE(m_state.DireccionRadio, u"http://cope-1/"_s);
-    m_lists->LeeDatos(u"RPP Noticias"_s); // a station of Perú, not of España
-    QCOMPARE(m_state.DireccionRadio, u"http://cope-1/"_s);
+    // Found by letter case alone, apostrophes and all; the first of two of one name wins;
+    // not found (a station of Perú), or an empty name: the last address and kind stay.
+    const QList<std::tuple<QString, QString, QString>> lookups = {
+        {u"Radio L'Estel"_s, u"http://estel/"_s, u"RP"_s},
+        {u"l'alt 'd' urgell"_s, u"http://urgell/"_s, u"WMP"_s},
+        {u"COPE"_s, u"http://cope-1/"_s, u"RP"_s},
+        {QString(), u"http://cope-1/"_s, u"RP"_s},
+        {u"RPP Noticias"_s, u"http://cope-1/"_s, u"RP"_s}};
+    for (const auto &[name, address, kind] : lookups) {
+        m->lists.LeeDatos(name);
+        QCOMPARE(m->state.RadioActual, name);
+        QCOMPARE(m->state.DireccionRadio, address);
+        QCOMPARE(m->state.MedioRadio, kind);
+    }
 
     // A station without an address fails, and keeps the last good pair.
-    QVERIFY_THROWS_EXCEPTION(CatalogueError, m_lists->LeeDatos(u"Sin dirección"_s));
-    QCOMPARE(m_state.RadioActual, u"Sin dirección"_s);
-    QCOMPARE(m_state.DireccionRadio, u"http://cope-1/"_s);
-    QCOMPARE(m_state.MedioRadio, u"RP"_s);
+    QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"Sin dirección"_s));
+    QCOMPARE(m->state.DireccionRadio, u"http://cope-1/"_s);
+    QCOMPARE(m->state.MedioRadio, u"RP"_s);
 
     // The station list follows the country that its lookups use.
-    m_lists->selectCountry(m_cboPaises->findText(u"d'Andorra"_s));
-    m_lists->LeeDatos(m_cboRadios->currentText());
-    QCOMPARE(m_state.DireccionRadio, u"http://valira/"_s);
+    m->lists.selectCountry(m->cboPaises.findText(u"d'Andorra"_s));
+    m->lists.LeeDatos(m->cboRadios.currentText());
+    QCOMPARE(m->state.DireccionRadio, u"http://valira/"_s);
 }
 
 void TestCatalogueLists::toleratesEmptyCatalogues() {
-    m_state.UltimoPais = u"España"_s;
+    m->state.UltimoPais = u"España"_s;
     startUp({}, stationRows);
-    QCOMPARE(m_cboPaises->count(), 0);
-    QCOMPARE(m_cboRadios->count(), 0);
-    QVERIFY(m_state.PaisActual.isEmpty());
+    QCOMPARE(m->cboPaises.count(), 0);
+    QCOMPARE(m->cboRadios.count(), 0);
+    QVERIFY(m->state.PaisActual.isEmpty());
 
-    cleanup();
-    init();
+    m.emplace();
     startUp({u"Bolivia"_s, u"Perú"_s}, stationRows);
-    QCOMPARE(m_cboPaises->currentText(), u"Bolivia"_s);
-    QCOMPARE(m_cboRadios->count(), 0);
-    QCOMPARE(m_cboRadios->currentIndex(), -1);
-    QCOMPARE(m_state.PaisActual, u"Bolivia"_s);
-    m_lists->LeeDatos(m_cboRadios->currentText());
-    QVERIFY(m_state.DireccionRadio.isEmpty());
-    QVERIFY(m_state.MedioRadio.isEmpty());
+    QCOMPARE(m->cboPaises.currentText(), u"Bolivia"_s);
+    QCOMPARE(m->cboRadios.count(), 0);
+    QCOMPARE(m->cboRadios.currentIndex(), -1);
+    QCOMPARE(m->state.PaisActual, u"Bolivia"_s);
+    m->lists.LeeDatos(m->cboRadios.currentText());
+    QVERIFY(m->state.DireccionRadio.isEmpty());
+    QVERIFY(m->state.MedioRadio.isEmpty());
 }
 
 void TestCatalogueLists::reportsFailuresAfterClose() {
     startUp(countryRows, stationRows);
-    QVERIFY(m_lists->BaseDatos());
-    m_lists->closeBaseDatos();
-    QVERIFY(!m_lists->BaseDatos());
-    QVERIFY_THROWS_EXCEPTION(CatalogueError, m_lists->LeeDatos(u"COPE"_s));
+    QVERIFY(m->lists.BaseDatos());
+    m->lists.closeBaseDatos();
+    QVERIFY(!m->lists.BaseDatos());
+    QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"COPE"_s));
 
     // A user's pick cannot throw into the event loop: the failure is signalled.
-    QSignalSpy failed(m_lists.get(), &StationLists::catalogueFailed);
-    Q_EMIT m_cboPaises->activated(1);
+    QSignalSpy failed(&m->lists, &StationLists::catalogueFailed);
+    Q_EMIT m->cboPaises.activated(1);
     QCOMPARE(failed.size(), 1);
     QVERIFY(!failed.first().first().toString().isEmpty());
 }

@@ -83,31 +83,19 @@ private Q_SLOTS:
         Fixture f;
         f.random.numbers = {0.2f, 0.4f, 0.6f, 0.5f, 0.4f, 0.3f, 0.2f, 0.1f};
         f.display.start();
-        for (int quarter = 1; quarter <= 4; ++quarter) {
+        const double rests[] = {90, 180, 270, 0, 270, 180, 90, 0};
+        for (int q = 0; q < 8; ++q) {
             const double from = f.display.Angulo;
             const QList<double> angles = f.runQuarter();
             QCOMPARE(angles.size(), 18);
-            QCOMPARE(angles.first(), from + 5);
-            QCOMPARE(angles.last(), 90.0 * quarter);
-            QCOMPARE(int(f.display.Cuadrante), quarter % 4);
-            QCOMPARE(f.display.Angulo, 90.0 * (quarter % 4));
+            QCOMPARE(angles.first(), q < 4 ? from + 5 : from == 0 ? 355 : from - 5);
+            QCOMPARE(angles.last(), q == 3 ? 360 : rests[q]);
+            QCOMPARE(f.display.Angulo, rests[q]);
+            QCOMPARE(int(f.display.Cuadrante), int(rests[q] / 90));
             QVERIFY(f.resting());
             f.display.Timer2_Timer();
             QVERIFY(f.turning());
-        }
-        QVERIFY(f.display.Reversa); // 0.5 after 0.6
-
-        for (const double rest : {270.0, 180.0, 90.0, 0.0}) {
-            const double from = f.display.Angulo;
-            const QList<double> angles = f.runQuarter();
-            QCOMPARE(angles.size(), 18);
-            QCOMPARE(angles.first(), from == 0 ? 355 : from - 5);
-            QCOMPARE(angles.last(), rest);
-            QCOMPARE(int(f.display.Cuadrante), int(rest / 90));
-            QCOMPARE(f.display.Angulo, rest);
-            QVERIFY(f.resting());
-            f.display.Timer2_Timer();
-            QVERIFY(f.display.Reversa);
+            QCOMPARE(f.display.Reversa, q >= 3); // 0.5 after 0.6 turns back
         }
         QCOMPARE(f.random.drawn, 8);
     }
@@ -117,27 +105,21 @@ private Q_SLOTS:
         // 0.7 is no exact double: kept as drawn, an equal number still matches it.
         f.random.numbers = {0.7f, 0.3f, 0.3f, 0.3f, 0.9f};
         f.display.start();
-
         // The first rest always goes on forwards: nothing was drawn before it.
         f.runQuarter();
         f.display.Timer2_Timer();
-        QVERIFY(f.turning());
-        QVERIFY(!f.display.Reversa);
-
+        QVERIFY(f.turning() && !f.display.Reversa);
         f.runQuarter();
         f.display.Timer2_Timer();
-        QVERIFY(f.display.Reversa);
-
+        QVERIFY(f.turning() && f.display.Reversa);
         // Equal numbers rest again, in the same direction, as often as they come.
         f.runQuarter();
+        for (int rest = 0; rest < 2; ++rest) {
+            f.display.Timer2_Timer();
+            QVERIFY(f.resting() && f.display.Reversa);
+        }
         f.display.Timer2_Timer();
-        QVERIFY(f.resting());
-        f.display.Timer2_Timer();
-        QVERIFY(f.resting());
-        QVERIFY(f.display.Reversa);
-        f.display.Timer2_Timer();
-        QVERIFY(f.turning());
-        QVERIFY(!f.display.Reversa);
+        QVERIFY(f.turning() && !f.display.Reversa);
     }
 
     void cutDuringARest() {
@@ -164,17 +146,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pais");
         QTest::addColumn<QString>("radio");
         QTest::addColumn<double>("angulo");
-        // Top-left pixels of the brightest and of the first, darkest copy of each line: the
-        // base points (200, 150) and (200, 650) twips moved 160 2/3 and 2/3 twips along the
-        // angle.
+        // Top-left pixels of the brightest copy of each line: the base points (200, 150)
+        // and (200, 650) twips moved 160 2/3 twips along the angle.
         QTest::addColumn<QList<QPoint>>("brightest");
-        QTest::addColumn<QList<QPoint>>("first");
-        const QList<QPoint> bright0{{24, 10}, {24, 43}}, first0{{13, 10}, {13, 43}};
-        QTest::newRow("angle 0") << u"España"_s << u"Radio <b>Nacional</b>"_s << 0.0 << bright0
-                                 << first0;
-        QTest::newRow("empty station") << u"Perú"_s << QString() << 0.0 << bright0 << first0;
+        const QList<QPoint> right{{24, 10}, {24, 43}};
+        QTest::newRow("angle 0") << u"España"_s << u"Radio <b>Nacional</b>"_s << 0.0 << right;
+        QTest::newRow("empty station") << u"Perú"_s << QString() << 0.0 << right;
         QTest::newRow("angle 90") << u"Chile"_s << u"Bío-Bío"_s << 90.0
-                                  << QList<QPoint>{{13, -1}, {13, 33}} << first0;
+                                  << QList<QPoint>{{13, -1}, {13, 33}};
     }
 
     void drawing() {
@@ -182,7 +161,6 @@ private Q_SLOTS:
         QFETCH(QString, radio);
         QFETCH(double, angulo);
         QFETCH(QList<QPoint>, brightest);
-        QFETCH(QList<QPoint>, first);
         Fixture f;
         f.state.PaisFX = pais;
         f.state.RadioFX = radio;
@@ -211,7 +189,7 @@ private Q_SLOTS:
             return image;
         };
         const QImage last = alone(brightest);
-        const QImage darkest = alone(first);
+        const QImage darkest = alone({{13, 10}, {13, 43}}); // the first copy, 2/3 twips along
 
         // Rows above 33 belong to the first line, the rest to the second.
         for (const QRect &line : {QRect(0, 0, 221, 33), QRect(0, 33, 221, 48)}) {
@@ -232,12 +210,10 @@ private Q_SLOTS:
         generator.Randomize();
         float low = 1, high = 0;
         for (int n = 0; n < 100000; ++n) {
-            const float r = generator.Rnd();
-            low = std::min(low, r);
-            high = std::max(high, r);
+            low = std::min(low, generator.Rnd());
+            high = std::max(high, generator.Rnd());
         }
-        QVERIFY(low >= 0 && low < 0.01f);
-        QVERIFY(high > 0.99f && high < 1);
+        QVERIFY(low >= 0 && low < 0.01f && high > 0.99f && high < 1);
     }
 };
 

@@ -13,13 +13,6 @@ class TestPlayerPlaylists : public QObject {
 private:
     const QUrl m_base{u"http://radio.example/lists/station.asx"_s};
 
-    static QList<QUrl> urls(const QStringList &texts) {
-        QList<QUrl> result;
-        for (const QString &text : texts)
-            result.append(QUrl(text));
-        return result;
-    }
-
 private Q_SLOTS:
     void readsEachKind_data() {
         QTest::addColumn<QByteArray>("text");
@@ -83,7 +76,7 @@ private Q_SLOTS:
         QFETCH(QStringList, entries);
         const PlaylistParser::Playlist playlist = PlaylistParser::parse(text, m_base);
         QCOMPARE(playlist.kind, kind);
-        QCOMPARE(playlist.entries, urls(entries));
+        QCOMPARE(playlist.entries, QUrl::fromStringList(entries));
     }
 
     // A playlist from the network must not point the player at local files
@@ -93,7 +86,7 @@ private Q_SLOTS:
                                 "File3=av://lavfi:sine\nFile4=edl://x\nFile5=https://ok.example/\n";
         const PlaylistParser::Playlist pls =
             PlaylistParser::parse(text, QUrl(u"file:///home/user/x.pls"_s));
-        QCOMPARE(pls.entries, urls({u"https://ok.example/"_s}));
+        QCOMPARE(pls.entries, QUrl::fromStringList({u"https://ok.example/"_s}));
 
         const PlaylistParser::Playlist plain =
             PlaylistParser::parse("just some words\nwww.example.com\n", m_base);
