@@ -310,13 +310,14 @@ void Main::closeEvent(QCloseEvent *event) {
 
 void Main::Form_QueryUnload() {
     m_states->deleteTrayIcon();
-    EscribeINI(settingsFile(), General, u"LastCountry"_s, m_state.PaisActual);
-    EscribeINI(settingsFile(), General, u"LastRadio"_s, m_state.RadioActual);
-    EscribeINI(settingsFile(), General, u"Skin"_s, m_ui.cboSkins->currentText());
-    EscribeINI(settingsFile(), General, u"NumberType"_s, m_state.VolCol);
-    EscribeINI(settingsFile(), General, u"Autoconnect"_s,
-               m_ui.chkAutoConn->isChecked() ? u"1"_s : u"0"_s);
-    EscribeINI(settingsFile(), General, u"Status"_s, m_startupStatus->GuardaEstado());
+    // One write for the six: a close cut short keeps the old settings or the new ones.
+    EscribeINI(settingsFile(), General,
+               {{u"LastCountry"_s, m_state.PaisActual},
+                {u"LastRadio"_s, m_state.RadioActual},
+                {u"Skin"_s, m_ui.cboSkins->currentText()},
+                {u"NumberType"_s, m_state.VolCol},
+                {u"Autoconnect"_s, m_ui.chkAutoConn->isChecked() ? u"1"_s : u"0"_s},
+                {u"Status"_s, m_startupStatus->GuardaEstado()}});
 }
 
 void Main::Form_Unload() {

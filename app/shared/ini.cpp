@@ -76,6 +76,12 @@ QString cleanValue(QString value) {
     return value.left(MaxValueLength);
 }
 
+QList<Line> linesOf(QByteArray bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    return splitLines(LegacyText::decode(bytes));
+}
+
 bool readLines(const QString &path, QList<Line> &lines, bool &exists) {
     QFile file(path);
     exists = file.exists();
@@ -83,10 +89,7 @@ bool readLines(const QString &path, QList<Line> &lines, bool &exists) {
         return true;
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QByteArray bytes = file.readAll();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    lines = splitLines(LegacyText::decode(bytes));
+    lines = linesOf(file.readAll());
     return true;
 }
 
@@ -111,10 +114,14 @@ QString usualEnding(const QList<Line> &lines) {
 } // namespace
 
 QString LeeINI(const QString &path, const QString &section, const QString &key) {
-    QList<Line> lines;
-    bool exists = false;
-    if (!readLines(path, lines, exists))
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return QString();
+    return profileValue(file.readAll(), section, key);
+}
+
+QString profileValue(const QByteArray &content, const QString &section, const QString &key) {
+    const QList<Line> lines = linesOf(content);
     bool inSection = false;
     for (const Line &line : std::as_const(lines)) {
         const QString name = sectionName(line.text);
@@ -128,15 +135,11 @@ QString LeeINI(const QString &path, const QString &section, const QString &key) 
     return QString();
 }
 
-void EscribeINI(const QString &path, const QString &section, const QString &key,
-                const QString &value) {
-    if (section.isEmpty() || key.isEmpty() || writeProtected(path))
-        return;
-    QList<Line> lines;
-    bool exists = false;
-    if (!readLines(path, lines, exists))
-        return;
+namespace {
 
+// Sets one key in the lines of a profile file, as EscribeINI does in the file.
+void setValue(QList<Line> &lines, const QString &section, const QString &key,
+              const QString &value) {
     const QString ending = usualEnding(lines);
     qsizetype sectionAt = -1;     // index of the section's header line
     qsizetype lastInSection = -1; // last non-blank line of the section
@@ -172,11 +175,39 @@ void EscribeINI(const QString &path, const QString &section, const QString &key,
         lines.append(Line{u'[' + section + u']', ending});
         lines.append(Line{key + u'=' + value, ending});
     }
+}
+
+} // namespace
+
+void EscribeINI(const QString &path, const QString &section, const QString &key,
+                const QString &value) {
+    EscribeINI(path, section, {{key, value}});
+}
+
+void EscribeINI(const QString &path, const QString &section,
+                const QList<std::pair<QString, QString>> &keysAndValues) {
+    if (section.isEmpty() || writeProtected(path))
+        return;
+    QList<Line> lines;
+    bool exists = false;
+    if (!readLines(path, lines, exists))
+        return;
+    bool changed = false;
+    for (const auto &[key, value] : keysAndValues) {
+        if (key.isEmpty())
+            continue;
+        setValue(lines, section, key, value);
+        changed = true;
+    }
+    if (!changed)
+        return;
 
     QString content;
     for (const Line &line : std::as_const(lines))
         content += line.text + line.ending;
 
+    // All the keys reach the disk in one rename: a program killed while
+    // writing leaves the old file or the new one, never some keys of each.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // Windows profile ("INI") files, as the settings file and the skin files use them.
 //
@@ -14,5 +18,11 @@
 // whole. A file or folder that cannot be written is left as it was, silently.
 
 QString LeeINI(const QString &path, const QString &section, const QString &key);
+// The same reading from the bytes of a profile file, as LeeINI reads them from the file.
+QString profileValue(const QByteArray &content, const QString &section, const QString &key);
 void EscribeINI(const QString &path, const QString &section, const QString &key,
                 const QString &value);
+// Several keys of one section in a single write of the file, in the given
+// order; keys left empty are skipped.
+void EscribeINI(const QString &path, const QString &section,
+                const QList<std::pair<QString, QString>> &keysAndValues);

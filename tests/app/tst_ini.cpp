@@ -69,10 +69,22 @@ private Q_SLOTS:
         const QString path = m_dir.filePath(u"new.ini"_s);
         const QStringList keys{u"LastCountry"_s, u"LastRadio"_s,   u"Skin"_s,
                                u"NumberType"_s,  u"Autoconnect"_s, u"Status"_s};
+        const QByteArray expected("[General]\nLastCountry=La\nLastRadio=La\nSkin=Sk\n"
+                                  "NumberType=Nu\nAutoconnect=Au\nStatus=St\n");
         for (const QString &key : keys)
             EscribeINI(path, u"General"_s, key, key.left(2));
-        QCOMPARE(read(path), QByteArray("[General]\nLastCountry=La\nLastRadio=La\nSkin=Sk\n"
-                                        "NumberType=Nu\nAutoconnect=Au\nStatus=St\n"));
+        QCOMPARE(read(path), expected);
+
+        // The same keys in one write make the same file; an empty list makes none.
+        const QString together = m_dir.filePath(u"together.ini"_s);
+        QList<std::pair<QString, QString>> pairs;
+        for (const QString &key : keys)
+            pairs.append({key, key.left(2)});
+        EscribeINI(together, u"General"_s, pairs);
+        QCOMPARE(read(together), expected);
+        const QString none = m_dir.filePath(u"none.ini"_s);
+        EscribeINI(none, u"General"_s, {{QString(), u"x"_s}});
+        QVERIFY(!QFile::exists(none));
     }
 
     void writeKeepsEveryOtherLine() {
