@@ -1,0 +1,170 @@
+#include "programrun.h"
+
+#include "twips.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString ExecutableName = u"sintonet-valdren"_s;
+const QString WindowName = u"^Sintonet Valdren$"_s;
+
+bool copyFolder(const QString &from, const QString &to) {
+    QDir target(to);
+    if (!target.mkpath(u"."_s))
+        return false;
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    const QDir source(from);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = source.relativeFilePath(path);
+        // A settings file left in the build folder must not reach the copy.
+        if (relative.endsWith(u".ini"_s) && !relative.contains(u'/'))
+            continue;
+        if (it.fileInfo().isDir()) {
+            if (!target.mkpath(relative))
+                return false;
+        } else if (!QFile::copy(path, target.filePath(relative))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+ProgramRun::ProgramRun(const DesktopSession &desktop)
+    : m_desktop(desktop) {}
+
+ProgramRun::~ProgramRun() {
+    if (running())
+        killNow();
+    killGroup();
+}
+
+QString ProgramRun::settingsFile() const {
+    return m_folder.filePath(u"program/"_s + ExecutableName + u".ini"_s);
+}
+
+QString ProgramRun::catalogueFile() const {
+    return m_folder.filePath(u"program/RadioStore.mdb"_s);
+}
+
+bool ProgramRun::prepare(const QByteArray &catalogue) {
+    const QString program = m_folder.filePath(u"program"_s);
+    if (!m_folder.isValid() || !copyFolder(QStringLiteral(SV_PROGRAM_DIR), program))
+        return false;
+    QFile file(catalogueFile());
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(catalogue) == catalogue.size();
+}
+
+bool ProgramRun::start(const QProcessEnvironment &extra) {
+    QProcessEnvironment environment = m_desktop.environment();
+    environment.insert(extra);
+    m_process.setProcessEnvironment(environment);
+    m_process.setWorkingDirectory(m_desktop.home());
+    m_process.setStandardOutputFile(m_folder.filePath(u"output.log"_s), QIODevice::Append);
+    m_process.setStandardErrorFile(m_folder.filePath(u"error.log"_s), QIODevice::Append);
+    // A group of its own, so that the web engine's helpers can be ended with it.
+    m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    m_process.start(m_folder.filePath(u"program/"_s + ExecutableName), {});
+    if (!m_process.waitForStarted(15000)) {
+        qWarning("the program did not start: %s", qPrintable(m_process.errorString()));
+        return false;
+    }
+    m_pid = m_process.processId();
+    return true;
+}
+
+bool ProgramRun::running() const {
+    return m_process.state() != QProcess::NotRunning;
+}
+
+DesktopSession::Window ProgramRun::window() const {
+    if (!running())
+        return {};
+    const QList<DesktopSession::Window> found =
+        m_desktop.findWindows({u"--all"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(m_pid),
+                               u"--name"_s, WindowName});
+    // Native windows inside the main window may carry its name too: the main
+    // window holds them all.
+    DesktopSession::Window main;
+    for (const DesktopSession::Window &w : found) {
+        if (w.geometry.width() * w.geometry.height() >
+            main.geometry.width() * main.geometry.height())
+            main = w;
+    }
+    return main;
+}
+
+bool ProgramRun::waitForWindow(int timeoutMs) const {
+    QDeadlineTimer deadline(timeoutMs);
+    while (window().id.isEmpty()) {
+        if (deadline.hasExpired() || !running())
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+QPoint ProgramRun::controlCentre(const QRect &twips) const {
+    const QRect place = Twips::rect(twips.x(), twips.y(), twips.width(), twips.height());
+    return window().geometry.topLeft() + place.center();
+}
+
+bool ProgramRun::clickControl(const QRect &twips) const {
+    const DesktopSession::Window main = window();
+    if (main.id.isEmpty())
+        return false;
+    const QRect place = Twips::rect(twips.x(), twips.y(), twips.width(), twips.height());
+    return m_desktop.click(main.geometry.topLeft() + place.center());
+}
+
+bool ProgramRun::waitForExit(int timeoutMs) {
+    if (!running())
+        return true;
+    const bool ended = m_process.waitForFinished(timeoutMs);
+    // The web engine's helpers do not outlive the program.
+    if (ended)
+        killGroup();
+    return ended;
+}
+
+int ProgramRun::exitCode() const {
+    return m_process.exitCode();
+}
+
+QProcess::ExitStatus ProgramRun::exitStatus() const {
+    return m_process.exitStatus();
+}
+
+void ProgramRun::killNow() {
+    if (m_pid <= 0)
+        return;
+    ::kill(pid_t(m_pid), SIGKILL);
+    m_process.waitForFinished(15000);
+    killGroup();
+}
+
+void ProgramRun::killGroup() {
+    if (m_pid > 0)
+        ::kill(-pid_t(m_pid), SIGKILL);
+}
+
+QByteArray ProgramRun::errorOutput() const {
+    QFile file(m_folder.filePath(u"error.log"_s));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "desktopsession.h"
+
+#include <QByteArray>
+#include <QPoint>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QString>
+#include <QTemporaryDir>
+
+// The built program, copied with its folder into a folder of its own (so that
+// the settings it writes stay there), run on a test desktop and driven through
+// its window as a person would.
+class ProgramRun {
+public:
+    explicit ProgramRun(const DesktopSession &desktop);
+    // Whatever is still running is killed, with every process it started.
+    ~ProgramRun();
+    ProgramRun(const ProgramRun &) = delete;
+    ProgramRun &operator=(const ProgramRun &) = delete;
+
+    // Copies the built program folder and puts this catalogue in it.
+    bool prepare(const QByteArray &catalogue);
+    QString folder() const { return m_folder.path(); }
+    QString settingsFile() const;
+    QString catalogueFile() const;
+
+    // Starts the program; the variables are added to the desktop's environment.
+    bool start(const QProcessEnvironment &extra = QProcessEnvironment());
+    qint64 pid() const { return m_pid; }
+    bool running() const;
+
+    // The program's main window while it is on the screen: its id and place.
+    DesktopSession::Window window() const;
+    // Waits until the main window is shown.
+    bool waitForWindow(int timeoutMs) const;
+    // The screen point in the middle of a control placed at this designed
+    // rectangle (twips from the window's top-left corner).
+    QPoint controlCentre(const QRect &twips) const;
+    bool clickControl(const QRect &twips) const;
+
+    bool waitForExit(int timeoutMs);
+    int exitCode() const;
+    QProcess::ExitStatus exitStatus() const;
+    // SIGKILL at once; then whatever the program started goes too.
+    void killNow();
+    QByteArray errorOutput() const;
+
+private:
+    void killGroup();
+
+    const DesktopSession &m_desktop;
+    QTemporaryDir m_folder;
+    QProcess m_process;
+    qint64 m_pid = 0;
+};

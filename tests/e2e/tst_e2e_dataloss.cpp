@@ -1,0 +1,218 @@
+#include "catalogue_fixture.h"
+#include "desktopsession.h"
+#include "programrun.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+#include <memory>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QRect cmdCloseApp(3120, 60, 195, 195);
+
+// Settings from an earlier session, each of the six values one that the next
+// normal close writes differently, and lines of other kinds the program keeps.
+const QByteArray OldSettings = "; Ajustes de una sesi\xc3\xb3n anterior\n"
+                               "[General]\n"
+                               "LastCountry=per\xc3\xba\n"
+                               "LastRadio=Radio Vieja\n"
+                               "Skin=Ninguno\n"
+                               "NumberType=BLUE\n"
+                               "Autoconnect=no\n"
+                               "Status=intray\n"
+                               "\n"
+                               "[Otra]\n"
+                               "Clave=valor\n";
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QByteArray sha256(const QString &path) {
+    return QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha256);
+}
+
+// What happens to the settings file in the program's folder, as the kernel
+// reports it: opened, a new name made (the temporary copy), renamed onto.
+class FolderWatch {
+public:
+    enum Kind { Opened, Made, RenamedOnto };
+
+    FolderWatch(const QString &folder, const QString &fileName)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+        , m_name(QFile::encodeName(fileName)) {
+        if (m_fd >= 0)
+            inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                              IN_OPEN | IN_CREATE | IN_MOVED_TO);
+    }
+    ~FolderWatch() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool valid() const { return m_fd >= 0; }
+
+    // Waits up to the time given and counts what happened meanwhile.
+    void take(int timeoutMs) {
+        pollfd p{m_fd, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0)
+            return;
+        alignas(inotify_event) char buffer[4096];
+        const ssize_t length = ::read(m_fd, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < length;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            const QByteArray name(event->len ? event->name : "");
+            if ((event->mask & IN_OPEN) && name == m_name)
+                ++m_counts[Opened];
+            if ((event->mask & IN_CREATE) && name.startsWith(m_name + '.'))
+                ++m_counts[Made];
+            if ((event->mask & IN_MOVED_TO) && name == m_name)
+                ++m_counts[RenamedOnto];
+            at += ssize_t(sizeof(inotify_event)) + event->len;
+        }
+    }
+    int count(Kind kind) const { return m_counts[kind]; }
+
+private:
+    int m_fd;
+    QByteArray m_name;
+    int m_counts[3] = {0, 0, 0};
+};
+
+} // namespace
+
+// The settings file survives the program being killed at any moment of a
+// close: afterwards it is the file from before or the one the close writes,
+// whole, never a mix and never empty. And no run changes the catalogue.
+class TestE2eDataLoss : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DesktopSession> m_session;
+    std::unique_ptr<ProgramRun> m_program;
+    QByteArray m_catalogueHash;
+    QByteArray m_newSettings;
+
+    QString settingsName() const { return QFileInfo(m_program->settingsFile()).fileName(); }
+
+    void startWithOldSettings() {
+        QVERIFY(writeFile(m_program->settingsFile(), OldSettings));
+        QVERIFY(m_program->start());
+        QVERIFY2(m_program->waitForWindow(30000), m_program->errorOutput().constData());
+    }
+
+    // Copies the close may leave behind when killed between making and renaming.
+    int removeLeftovers() const {
+        QDir folder(m_program->folder() + u"/program"_s);
+        const QStringList left = folder.entryList({settingsName() + u".*"_s}, QDir::Files);
+        for (const QString &name : left)
+            folder.remove(name);
+        return int(left.size());
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        m_session = std::make_unique<DesktopSession>();
+        QVERIFY(m_session->start({.trayHost = false, .sessionBus = false}));
+        m_program = std::make_unique<ProgramRun>(*m_session);
+        const QString nowhere = u"http://127.0.0.1:9/"_s;
+        QVERIFY(m_program->prepare(CatalogueFixture::catalogueBytes(
+            {u"Chile"_s, u"Perú"_s}, {{u"Chile"_s, u"Radio Cordillera"_s, nowhere, u"WMP"_s},
+                                      {u"Perú"_s, u"Tono Andino"_s, nowhere, u"RP"_s}})));
+        m_catalogueHash = sha256(m_program->catalogueFile());
+
+        // A close that nobody interrupts writes the new file.
+        startWithOldSettings();
+        QVERIFY(m_program->clickControl(cmdCloseApp));
+        QVERIFY(m_program->waitForExit(15000));
+        QCOMPARE(m_program->exitCode(), 0);
+        m_newSettings = readFile(m_program->settingsFile());
+        QCOMPARE(m_newSettings, QByteArray("; Ajustes de una sesi\xc3\xb3n anterior\n"
+                                           "[General]\n"
+                                           "LastCountry=Per\xc3\xba\n"
+                                           "LastRadio=\n"
+                                           "Skin=\n"
+                                           "NumberType=Blue\n"
+                                           "Autoconnect=0\n"
+                                           "Status=InTray\n"
+                                           "\n"
+                                           "[Otra]\n"
+                                           "Clave=valor\n"));
+        QCOMPARE(sha256(m_program->catalogueFile()), m_catalogueHash);
+    }
+
+    void cleanupTestCase() {
+        m_program.reset();
+        m_session.reset();
+    }
+
+    void killedDuringACloseLeavesTheOldOrTheNewFile_data() {
+        QTest::addColumn<int>("kind");   // a FolderWatch::Kind, or -1 for a delay
+        QTest::addColumn<int>("moment"); // how many such events, or milliseconds
+        // At the very steps of a write, as the kernel reports them...
+        for (int n = 1; n <= 4; ++n) {
+            QTest::addRow("after open %d", n) << int(FolderWatch::Opened) << n;
+            QTest::addRow("after making the copy %d", n) << int(FolderWatch::Made) << n;
+            QTest::addRow("after rename %d", n) << int(FolderWatch::RenamedOnto) << n;
+        }
+        // ...and at moments spread over the close, from the click on.
+        for (int ms = 0; ms < 180; ms += 10)
+            QTest::addRow("%d ms after the click", ms) << -1 << ms;
+    }
+
+    void killedDuringACloseLeavesTheOldOrTheNewFile() {
+        QFETCH(int, kind);
+        QFETCH(int, moment);
+        startWithOldSettings();
+        FolderWatch watch(m_program->folder() + u"/program"_s, settingsName());
+        QVERIFY(watch.valid());
+
+        const std::unique_ptr<QProcess> click =
+            m_session->startClick(m_program->controlCentre(cmdCloseApp));
+        if (kind < 0) {
+            QVERIFY(click->waitForFinished(10000));
+            if (moment > 0)
+                QThread::msleep(moment);
+            m_program->killNow();
+        } else {
+            QDeadlineTimer deadline(20000);
+            while (watch.count(FolderWatch::Kind(kind)) < moment && m_program->running() &&
+                   !deadline.hasExpired()) {
+                watch.take(5);
+                m_program->waitForExit(0);
+            }
+            m_program->killNow();
+            click->waitForFinished(10000);
+        }
+
+        const QByteArray settings = readFile(m_program->settingsFile());
+        const int leftovers = removeLeftovers();
+        if (leftovers)
+            qInfo("left behind %d temporary copies", leftovers);
+        QVERIFY2(settings == OldSettings || settings == m_newSettings,
+                 ("neither the old file nor the new one:\n" + settings).constData());
+        qInfo("%s", settings == OldSettings ? "the old file" : "the new file");
+        QCOMPARE(sha256(m_program->catalogueFile()), m_catalogueHash);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eDataLoss)
+#include "tst_e2e_dataloss.moc"

@@ -1,0 +1,271 @@
+#include "desktopsession.h"
+#include "e2estations.h"
+#include "eventually.h"
+#include "programrun.h"
+#include "toneserver.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Where the window's controls were designed, in twips from its top-left corner.
+const QRect cmdGoTray(2640, 60, 195, 195);
+const QRect cmdCloseApp(3120, 60, 195, 195);
+const QRect cboRadios(180, 420, 1815, 315);
+const QRect imgConectar(2040, 420, 1395, 315);
+const QRect ImgCambiar(240, 780, 1035, 285);
+const QRect FX(140, 1380, 3315, 1215);
+const QRect Command1Closed(1860, 2640, 1515, 255);
+const QRect cboPaises(4920, 420, 2115, 315);
+const QRect Propaganda(3780, 1380, 3255, 1215);
+
+// The window with the options panel closed and open, in pixels.
+const QSize ClosedSize(247, 202);
+const QSize OpenSize(679, 202);
+// The last outline of the opening animation (its right edge at design pixel 674).
+constexpr int OpenOutlineWidth = 670;
+
+QRect pixels(const QRect &twips) {
+    return QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
+}
+
+QByteArray sha256(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool uniform(const QImage &image) {
+    if (image.isNull())
+        return false;
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != first)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The share of pixels that differ from the colour.
+double shareUnlike(const QImage &image, QColor colour) {
+    if (image.isNull())
+        return 0;
+    qsizetype unlike = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            unlike += qAbs(c.red() - colour.red()) + qAbs(c.green() - colour.green()) +
+                                  qAbs(c.blue() - colour.blue()) >
+                              24
+                          ? 1
+                          : 0;
+        }
+    }
+    return double(unlike) / (qsizetype(image.width()) * image.height());
+}
+
+} // namespace
+
+// A person's first session with the program: it starts without settings,
+// the options panel opens, a country is picked, a station is connected,
+// heard and cut, the station is changed, the window goes to the tray and
+// comes back, and "X" closes it. The steps run in order on one program.
+class TestE2eJourney : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DesktopSession> m_session;
+    QTemporaryDir m_audio;
+    ToneServer *m_server = nullptr;
+    std::unique_ptr<ProgramRun> m_program;
+    QByteArray m_catalogueHash;
+    QImage m_emptyScreen;
+    QString m_firstWindow;
+
+    QString capture(const QString &component) const {
+        return m_audio.filePath(u"out.%1.wav"_s.arg(component));
+    }
+
+    QRect onScreen(const QRect &twips) const {
+        return pixels(twips).translated(m_program->window().geometry.topLeft());
+    }
+
+    QImage grabControl(const QRect &twips) const { return m_session->grab(onScreen(twips)); }
+
+    // The drop-down list a combo box opened: a pop-up of the program's, which
+    // lies straight on the desktop where the window manager puts the window
+    // into a frame.
+    DesktopSession::Window openList() const {
+        const QList<DesktopSession::Window> popups = m_session->findWindows(
+            {u"--all"_s, u"--maxdepth"_s, u"1"_s, u"--onlyvisible"_s, u"--pid"_s,
+             QString::number(m_program->pid()), u"--class"_s, u"^sintonet-valdren$"_s});
+        return popups.isEmpty() ? DesktopSession::Window() : popups.first();
+    }
+
+    // Opens the combo box and clicks one of its entries.
+    void pickFromList(const QRect &combo, int index, int count) {
+        QVERIFY(m_program->clickControl(combo));
+        DesktopSession::Window list;
+        E2E_TRY_VERIFY(!(list = openList()).id.isEmpty(), 10000);
+        // The entries fill the list evenly inside its one-pixel frame.
+        const double entry = (list.geometry.height() - 2) / double(count);
+        const QPoint at(list.geometry.center().x(),
+                        list.geometry.top() + 1 + int(entry * index + entry / 2));
+        QVERIFY(m_session->click(at));
+        E2E_TRY_VERIFY(openList().id.isEmpty(), 10000);
+    }
+
+    DesktopSession::Window trayIcon() const {
+        const QList<DesktopSession::Window> hosts = m_session->visibleWindows(u"^trayer$"_s);
+        const QList<DesktopSession::Window> mine = m_session->findWindows(
+            {u"--all"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(m_program->pid()),
+             u"--class"_s, u"^sintonet-valdren$"_s});
+        for (const DesktopSession::Window &icon : mine) {
+            for (const DesktopSession::Window &host : hosts) {
+                if (host.geometry.contains(icon.geometry.center()))
+                    return icon;
+            }
+        }
+        return {};
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        m_session = std::make_unique<DesktopSession>();
+        QVERIFY(m_session->start({.trayHost = true, .sessionBus = false}));
+        m_server = new ToneServer(m_audio.path(), this);
+        QVERIFY(m_server->start());
+        m_program = std::make_unique<ProgramRun>(*m_session);
+        QVERIFY(m_program->prepare(E2eStations::catalogue(*m_server)));
+        m_catalogueHash = sha256(m_program->catalogueFile());
+        m_emptyScreen = m_session->grab(QRect(0, 0, 1280, 1024));
+        QVERIFY(!m_emptyScreen.isNull());
+    }
+
+    void cleanupTestCase() {
+        m_program.reset();
+        m_session.reset();
+    }
+
+    void startsWithoutSettingsAsASmallRoundedWindow() {
+        QVERIFY(!QFile::exists(m_program->settingsFile()));
+        QProcessEnvironment sound;
+        sound.insert(u"SINTONET_MPV_OPTIONS"_s,
+                     u"ao=pcm,ao-pcm-file="_s + m_audio.filePath(u"out.wav"_s));
+        QVERIFY(m_program->start(sound));
+        QVERIFY2(m_program->waitForWindow(30000), m_program->errorOutput().constData());
+        const DesktopSession::Window window = m_program->window();
+        m_firstWindow = window.id;
+        QCOMPARE(window.geometry.size(), ClosedSize);
+
+        // The rounded outline: its corner and the strip right of it show the
+        // desktop behind, inside it the window is drawn.
+        const QRect area = window.geometry;
+        const auto desktopAt = [this, area](int x, int y) {
+            return m_emptyScreen.pixel(area.x() + x, area.y() + y);
+        };
+        QImage look;
+        E2E_TRY_VERIFY((look = m_session->grab(area)).pixel(120, 120) != desktopAt(120, 120),
+                       10000);
+        QCOMPARE(look.pixel(0, 0), desktopAt(0, 0));
+        QCOMPARE(look.pixel(area.width() - 1, 0), desktopAt(area.width() - 1, 0));
+        QCOMPARE(look.pixel(0, area.height() - 1), desktopAt(0, area.height() - 1));
+        QCOMPARE(look.pixel(area.width() - 2, 100), desktopAt(area.width() - 2, 100));
+        QVERIFY(look.pixel(15, 15) != desktopAt(15, 15));
+    }
+
+    void opensTheOptionsPanel() {
+        QVERIFY(m_program->clickControl(Command1Closed));
+        E2E_TRY_COMPARE(m_program->window().geometry.size(), OpenSize, 10000);
+        E2E_TRY_COMPARE(m_session->shapeExtents(m_program->window().id).width(), OpenOutlineWidth,
+                        15000);
+        // The advertising page is drawn in the panel, and the window the
+        // person first saw is still the one on the screen.
+        E2E_TRY_VERIFY(shareUnlike(grabControl(Propaganda), QColor(0x14, 0x32, 0x5c)) > 0.1, 20000);
+        QCOMPARE(m_program->window().id, m_firstWindow);
+    }
+
+    void picksACountry() {
+        const QImage before = grabControl(cboPaises);
+        pickFromList(cboPaises, 1, 3); // España
+        E2E_TRY_VERIFY(grabControl(cboPaises) != before, 10000);
+    }
+
+    void connectsAndHearsTheStation() {
+        QVERIFY(uniform(grabControl(FX)));
+        QVERIFY(m_program->clickControl(imgConectar));
+        // España's first station, not the first country's.
+        E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
+        QCOMPARE(m_server->requests(u"/live.mp3"_s), 1);
+        QCOMPARE(m_server->requests(u"/file.mp3"_s), 0);
+        E2E_TRY_VERIFY(E2eStations::hearsTone(capture(u"MediaPlayer1"_s)), 15000);
+        // The status display turns: two looks at it differ.
+        const QImage first = grabControl(FX);
+        E2E_TRY_VERIFY(grabControl(FX) != first, 15000);
+    }
+
+    void cutsAndTheDisplayRests() {
+        QVERIFY(m_program->clickControl(imgConectar));
+        E2E_TRY_COMPARE(m_server->liveListeners(), 0, 15000);
+        E2E_TRY_VERIFY(uniform(grabControl(FX)), 10000);
+    }
+
+    void changesStation() {
+        QVERIFY(m_program->clickControl(imgConectar));
+        E2E_TRY_COMPARE(m_server->requests(u"/live.mp3"_s), 2, 15000);
+        pickFromList(cboRadios, 1, 2); // Radio L'Estel, on the other player
+        QVERIFY(m_program->clickControl(ImgCambiar));
+        E2E_TRY_COMPARE(m_server->requests(u"/list.pls"_s), 1, 15000);
+        E2E_TRY_VERIFY(E2eStations::hearsTone(capture(u"RealAudio1"_s)), 15000);
+        // The first player let its station go.
+        E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
+        QCOMPARE(m_server->requests(u"/live.mp3"_s), 3);
+    }
+
+    void goesToTheTrayAndBackWithADoubleClick() {
+        QVERIFY(m_program->clickControl(cmdGoTray));
+        E2E_TRY_VERIFY(m_program->window().id.isEmpty(), 10000);
+        DesktopSession::Window icon;
+        E2E_TRY_VERIFY(!(icon = trayIcon()).id.isEmpty(), 10000);
+
+        QVERIFY(m_session->doubleClick(icon.geometry.center()));
+        E2E_TRY_VERIFY(!m_program->window().id.isEmpty(), 10000);
+        E2E_TRY_VERIFY(trayIcon().id.isEmpty(), 10000);
+        QCOMPARE(m_program->window().geometry.size(), OpenSize);
+        // The station played on meanwhile.
+        QCOMPARE(m_server->liveListeners(), 1);
+    }
+
+    void closesWithXAndKeepsTheSettings() {
+        QVERIFY(m_program->clickControl(cmdCloseApp));
+        QVERIFY(m_program->waitForExit(15000));
+        QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_program->exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(readFile(m_program->settingsFile())),
+                 u"[General]\nLastCountry=España\nLastRadio=Radio L'Estel\nSkin=\n"
+                 "NumberType=Red\nAutoconnect=0\nStatus=Normal\n"_s);
+        E2E_TRY_COMPARE(m_server->openConnections(), 0, 10000);
+        QCOMPARE(m_server->requests(u"/live.mp3"_s), 3);
+        QCOMPARE(m_server->requests(u"/list.pls"_s), 1);
+        QCOMPARE(sha256(m_program->catalogueFile()), m_catalogueHash);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eJourney)
+#include "tst_e2e_journey.moc"
