@@ -1,5 +1,6 @@
 #include "fonts.h"
 #include "mainwindow.h"
+#include "startuptrace.h"
 #include "usermessages.h"
 #include "webenginesetup.h"
 
@@ -22,6 +23,7 @@ bool displayAvailable() {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    StartupTrace trace;
     if (!displayAvailable()) {
         std::fputs("sintonet-valdren: no hay pantalla gráfica (DISPLAY y WAYLAND_DISPLAY vacías); "
                    "sin pantalla, arránquelo con: xvfb-run -a ./sintonet-valdren\n",
@@ -31,6 +33,7 @@ int main(int argc, char *argv[]) {
 
     WebEngineSetup::prepareBeforeApplication();
     QApplication app(argc, argv);
+    trace.mark("app");
     QGuiApplication::setDesktopFileName(u"sintonet-valdren"_s);
     // The window may sit in the tray while another window closes: the program
     // ends only through its own close paths.
@@ -51,6 +54,8 @@ int main(int argc, char *argv[]) {
                                      UserMessages::Icon::Critical);
         return 1;
     }
+    trace.mark("loaded");
+    trace.watchFirstPaint(&window);
     window.showAsLoaded();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing need.
+# Installs the Debian 12 packages that building, running and testing need;
+# `install-deps.sh bench` adds the peers the benchmarks measure against.
 # Safe to run again: it asks apt only for what is missing.
 set -euo pipefail
 
@@ -17,7 +18,12 @@ packages=(
   playerctl desktop-file-utils
   # test streams and reference players
   ffmpeg mpv
+  # fuzzing and the sanitizer build
+  clang-14 libclang-rt-14-dev
 )
+if [ "${1:-}" = bench ]; then
+  packages+=(goodvibes)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

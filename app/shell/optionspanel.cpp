@@ -41,7 +41,15 @@ std::vector<double> OptionsPanel::fractions(qint16 steps, qint16 direction) {
 }
 
 void OptionsPanel::AnimaOpciones(qint16 steps, qint16 direction) {
-    for (const double r : fractions(steps, direction)) {
+    const std::vector<double> outlines = fractions(steps, direction);
+    if (m_window && !m_window->isVisible() && !outlines.empty()) {
+        // Nobody sees the slide of a window not on screen (start-up closes
+        // the panel before the window shows): only where it ends.
+        setOutline(outlines.back());
+        setCommand1Left(m_command1Left + direction * Command1Step * int(outlines.size()));
+        return;
+    }
+    for (const double r : outlines) {
         // Pending events run between the steps so that timers and repaints go on.
         QCoreApplication::processEvents();
         setOutline(r);

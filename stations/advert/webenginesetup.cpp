@@ -1,7 +1,5 @@
 #include "webenginesetup.h"
 
-#include <QCoreApplication>
-
 #include <cstdio>
 #include <unistd.h>
 
@@ -14,9 +12,9 @@ const char DisableSandbox[] = "QTWEBENGINE_DISABLE_SANDBOX";
 }
 
 QString prepare(bool runningAsRoot) {
-    // The engine's widgets share the application's OpenGL context.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-
+    // Nothing of OpenGL here: the panel starts it with the engine, when a
+    // page is first to be seen (asking for shared contexts now would start
+    // OpenGL with the application, at every start).
     if (!runningAsRoot || qgetenv(DisableSandbox) == "1")
         return QString();
     qputenv(DisableSandbox, "1");

@@ -79,6 +79,8 @@ CatalogueTable readTable(MdbHandle *mdb, const JetFile &file, const JetFile::Tab
     for (const JetFile::Column &c : def.columns)
         result.columns.append(c.name);
     QList<JetFile::Field> fields;
+    // The rows were counted in the data pages already: room for them at once.
+    result.rows.reserve(def.rows);
     mdb_rewind_table(table.get());
     while (mdb_fetch_row(table.get())) {
         int start = 0;
@@ -112,7 +114,7 @@ CatalogueTable readTable(MdbHandle *mdb, const JetFile &file, const JetFile::Tab
                 break;
             }
         }
-        result.rows.append(row);
+        result.rows.append(std::move(row));
     }
     if (result.rows.size() != def.rows)
         damaged(path, u"libmdb lee otras filas en la tabla «%1»"_s.arg(def.name));
@@ -180,9 +182,13 @@ std::unique_ptr<TableCatalogue> open(const QString &path, const QString &passwor
         throw CatalogueError(
             u"No se puede leer el catálogo de emisoras «%1»: %2."_s.arg(path, f.errorString()));
     f.close();
+    return read(bytes, path, password);
+}
 
-    const JetFile file(bytes, path, password);
-    return std::make_unique<TableCatalogue>(readTables(bytes, file, path), path);
+std::unique_ptr<TableCatalogue> read(const QByteArray &bytes, const QString &label,
+                                     const QString &password) {
+    const JetFile file(bytes, label, password);
+    return std::make_unique<TableCatalogue>(readTables(bytes, file, label), label);
 }
 
 } // namespace JetCatalogue

@@ -2,6 +2,7 @@
 
 #include "tablecatalogue.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -15,6 +16,10 @@ inline constexpr char16_t Password[] = u"Kal7.dvQ42";
 
 // Throws CatalogueError, with a message that names the file and what is wrong.
 std::unique_ptr<TableCatalogue> open(const QString &path,
+                                     const QString &password = QString::fromUtf16(Password));
+
+// The same from the bytes of a catalogue file already read; `label` names it in messages.
+std::unique_ptr<TableCatalogue> read(const QByteArray &bytes, const QString &label,
                                      const QString &password = QString::fromUtf16(Password));
 
 } // namespace JetCatalogue

@@ -2,14 +2,15 @@
 
 #include "engineoptions.h"
 #include "legacytext.h"
+#include "mpvlibrary.h"
 #include "playererror.h"
 #include "playlistparser.h"
 
+#include <QEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-
-#include <mpv/client.h>
+#include <QWindow>
 
 #include <algorithm>
 #include <clocale>
@@ -70,33 +71,82 @@ StreamPlayer::StreamPlayer(const QString &name, VolumeScale scale, QWidget *pare
     // The engine refuses to start unless numbers use the C conventions; the
     // application object has just switched the process to the user's locale.
     std::setlocale(LC_NUMERIC, "C");
-    m_mpv = mpv_create();
-    if (!m_mpv)
-        return;
-    for (const auto &[option, value] : EngineOptions::radioDefaults())
-        mpv_set_option_string(m_mpv, option.constData(), value.constData());
-    for (const auto &[option, value] : EngineOptions::fromEnvironment(name)) {
-        const int error = mpv_set_option_string(m_mpv, option.constData(), value.constData());
-        if (error < 0)
-            qWarning("%s: %s=%s: %s", EngineOptions::EnvironmentVariable, option.constData(),
-                     value.constData(), mpv_error_string(error));
-    }
-    if (mpv_initialize(m_mpv) < 0) {
-        mpv_terminate_destroy(m_mpv);
-        m_mpv = nullptr;
-        return;
-    }
-    mpv_observe_property(m_mpv, MetadataReply, "metadata", MPV_FORMAT_NODE);
-    mpv_set_wakeup_callback(m_mpv, &StreamPlayer::wakeUp, this);
 }
 
 StreamPlayer::~StreamPlayer() {
     abortFetch();
+    if (!m_mpv && m_engineStart.valid()) {
+        m_mpv = m_engineStart.get();
+        m_lib = MpvLibrary::get();
+    }
     if (m_mpv) {
         // After this no callback runs any more, so none can reach a dead object.
-        mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
-        mpv_terminate_destroy(m_mpv);
+        m_lib->setWakeupCallback(m_mpv, nullptr, nullptr);
+        m_lib->terminateDestroy(m_mpv);
     }
+}
+
+void StreamPlayer::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    loadEngineOnceExposed();
+}
+
+// Shown while its window is being shown: the engine's library loads in the
+// turn of the event loop after the window's first expose, which paints it.
+// The engine itself is made by the first open(): of the two components
+// usually one alone ever plays.
+void StreamPlayer::loadEngineOnceExposed() {
+    if (m_mpv || m_engineStart.valid() || m_engineGone)
+        return;
+    QWindow *handle = window()->windowHandle();
+    if (!handle)
+        return;
+    if (handle->isExposed()) {
+        QTimer::singleShot(0, this, [] { MpvLibrary::preload(); });
+    } else if (m_watchedWindow != handle) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = handle;
+        handle->installEventFilter(this);
+    }
+}
+
+bool StreamPlayer::eventFilter(QObject *watched, QEvent *event) {
+    // Qt has already recorded the new state when the event reaches a filter.
+    if (watched == m_watchedWindow && event->type() == QEvent::Expose &&
+        m_watchedWindow->isExposed()) {
+        m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = nullptr;
+        QTimer::singleShot(0, this, [] { MpvLibrary::preload(); });
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void StreamPlayer::startEngine() {
+    if (m_mpv || m_engineStart.valid() || m_engineGone)
+        return;
+    m_engineStart = MpvLibrary::startEngine(EngineOptions::radioDefaults(),
+                                            EngineOptions::fromEnvironment(objectName()),
+                                            EngineOptions::EnvironmentVariable);
+}
+
+bool StreamPlayer::engine() {
+    if (m_mpv)
+        return true;
+    startEngine();
+    if (!m_engineStart.valid())
+        return false;
+    m_mpv = m_engineStart.get();
+    m_lib = MpvLibrary::get();
+    if (!m_mpv) {
+        m_engineGone = true;
+        return false;
+    }
+    m_lib->observeProperty(m_mpv, MetadataReply, "metadata", MPV_FORMAT_NODE);
+    m_lib->setWakeupCallback(m_mpv, &StreamPlayer::wakeUp, this);
+    if (m_volume >= 0)
+        m_lib->setPropertyAsync(m_mpv, 0, "volume", MPV_FORMAT_DOUBLE, &m_volume);
+    return true;
 }
 
 void StreamPlayer::open(const QString &address) {
@@ -107,7 +157,7 @@ void StreamPlayer::open(const QString &address) {
     const QUrl url = text.contains(u"://"_s) ? QUrl(text) : QUrl(u"http://"_s + text);
     if (!PlaylistParser::isStreamAddress(url))
         throw PlayerError(u"%1: not a stream address: %2"_s.arg(objectName(), text));
-    if (!m_mpv)
+    if (!engine())
         throw PlayerError(u"%1: the playback engine did not start"_s.arg(objectName()));
 
     stop();
@@ -131,10 +181,9 @@ void StreamPlayer::stop() {
 }
 
 void StreamPlayer::setVolume(int value) {
-    if (!m_mpv)
-        return;
-    double volume = m_scale.toEngine(value);
-    mpv_set_property_async(m_mpv, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
+    m_volume = m_scale.toEngine(value);
+    if (m_mpv)
+        m_lib->setPropertyAsync(m_mpv, 0, "volume", MPV_FORMAT_DOUBLE, &m_volume);
 }
 
 void StreamPlayer::takeFocus() {
@@ -152,7 +201,7 @@ void StreamPlayer::drainEvents() {
     // Cleared first: a wakeup from now on queues another drain, so none is lost.
     m_drainQueued = false;
     while (m_mpv) {
-        mpv_event *event = mpv_wait_event(m_mpv, 0);
+        mpv_event *event = m_lib->waitEvent(m_mpv, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
@@ -205,9 +254,10 @@ void StreamPlayer::handleEvent(const mpv_event &event) {
     case MPV_EVENT_SHUTDOWN:
         // Nothing of ours asks the engine to quit; should it happen anyway,
         // calls report the missing engine instead of doing nothing.
-        mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
-        mpv_destroy(m_mpv);
+        m_lib->setWakeupCallback(m_mpv, nullptr, nullptr);
+        m_lib->destroy(m_mpv);
         m_mpv = nullptr;
+        m_engineGone = true;
         stop();
         setState(State::Failed);
         break;
@@ -244,9 +294,9 @@ void StreamPlayer::handleEndOfEntry(const mpv_event &event) {
 void StreamPlayer::askWhetherLive() {
     m_live = LiveFacts();
     m_live.entry = m_currentEntry;
-    mpv_get_property_async(m_mpv, FileSizeReply, "file-size", MPV_FORMAT_INT64);
-    mpv_get_property_async(m_mpv, SeekableReply, "seekable", MPV_FORMAT_FLAG);
-    mpv_get_property_async(m_mpv, FileFormatReply, "file-format", MPV_FORMAT_STRING);
+    m_lib->getPropertyAsync(m_mpv, FileSizeReply, "file-size", MPV_FORMAT_INT64);
+    m_lib->getPropertyAsync(m_mpv, SeekableReply, "seekable", MPV_FORMAT_FLAG);
+    m_lib->getPropertyAsync(m_mpv, FileFormatReply, "file-format", MPV_FORMAT_STRING);
 }
 
 void StreamPlayer::noteWhetherLive(const mpv_event &event) {
@@ -435,7 +485,7 @@ bool StreamPlayer::command(std::initializer_list<QByteArray> arguments, uint64_t
     argv.push_back(nullptr);
     // Queued requests run in the order they were made, so a stop followed
     // by a loadfile never swaps places.
-    return mpv_command_async(m_mpv, tag, argv.data()) >= 0;
+    return m_lib->commandAsync(m_mpv, tag, argv.data()) >= 0;
 }
 
 void StreamPlayer::setState(State state) {

@@ -14,12 +14,15 @@
 
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <initializer_list>
 
 struct mpv_handle;
 struct mpv_event;
+struct MpvLibrary;
 class QNetworkAccessManager;
 class QNetworkReply;
+class QWindow;
 
 // A stream player component: plays internet radio through libmpv. It sits on
 // the main window out of sight and can hold the keyboard focus. Every call
@@ -29,6 +32,10 @@ class QNetworkReply;
 // Inside, a live station that drops is reconnected with a growing pause until
 // stop(); playlist kinds the engine does not read (ASX, XSPF, RAM, Windows
 // Media "[Reference]") are fetched and read by the component itself.
+//
+// The engine's library loads in the background, so that it never holds up
+// the window: once the window holding the component is on screen, or at the
+// first open(), which makes the engine and waits for it if need be.
 class StreamPlayer : public QWidget, public PlayerComponent {
     Q_OBJECT
 
@@ -44,10 +51,9 @@ public:
 
     // name is the component's name on the main window ("MediaPlayer1",
     // "RealAudio1"): its object name, and the tag on files that
-    // SINTONET_MPV_OPTIONS makes it write. The engine starts here, which sets
-    // the process's LC_NUMERIC to "C" as the engine requires: make the
-    // component after the QApplication. When the engine cannot start,
-    // open() throws PlayerError.
+    // SINTONET_MPV_OPTIONS makes it write. Sets the process's LC_NUMERIC to
+    // "C" as the engine requires: make the component after the
+    // QApplication. When the engine cannot start, open() throws PlayerError.
     StreamPlayer(const QString &name, VolumeScale scale, QWidget *parent = nullptr);
     ~StreamPlayer() override;
 
@@ -68,6 +74,10 @@ Q_SIGNALS:
     // The station's own name and the title it announces now (ICY
     // "icy-name" and "StreamTitle"); both empty when nothing plays.
     void nowPlayingChanged(const QString &stationName, const QString &title);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Candidate {
@@ -90,6 +100,11 @@ private:
             return of == entry && formatKnown && (!sizeKnown || (hls && !seekable));
         }
     };
+
+    void loadEngineOnceExposed();
+    void startEngine();
+    // The engine, waited for if it is still starting; false when there is none.
+    bool engine();
 
     static void wakeUp(void *context);
     void drainEvents();
@@ -120,8 +135,13 @@ private:
     void setNowPlaying(const QString &stationName, const QString &title);
 
     mpv_handle *m_mpv = nullptr;
+    const MpvLibrary *m_lib = nullptr;
+    std::future<mpv_handle *> m_engineStart;
+    bool m_engineGone = false; // failed to start, or quit: never tried again
+    QPointer<QWindow> m_watchedWindow;
     std::atomic<bool> m_drainQueued{false};
     VolumeScale m_scale;
+    double m_volume = -1; // sent once the engine is there; below 0: none yet
 
     QNetworkAccessManager *m_network;
     QPointer<QNetworkReply> m_fetch;
