@@ -140,6 +140,13 @@ bool ProgramRun::waitForExit(int timeoutMs) {
     // The web engine's helpers do not outlive the program.
     if (ended)
         killGroup();
+    // An unexpected end says why: the program's own last words.
+    if (ended && (m_process.exitStatus() != QProcess::NormalExit || m_process.exitCode() != 0)) {
+        QFile log(m_folder.filePath(u"error.log"_s));
+        if (log.open(QIODevice::ReadOnly))
+            qWarning("the program ended with %d; its standard error ends:\n%s",
+                     m_process.exitCode(), log.readAll().right(4000).constData());
+    }
     return ended;
 }
 
