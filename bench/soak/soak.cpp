@@ -320,6 +320,11 @@ int main(int argc, char *argv[]) {
     Main window(folder, outside);
     window.Form_Load();
     window.showAsLoaded();
+    // A person sees the window before the first click; meanwhile the player
+    // engine's library loads in the background, as it does in the program.
+    if (!QTest::qWaitForWindowExposed(&window))
+        std::fprintf(stderr, "sv-soak: the window did not come on screen\n");
+    pause(1000);
     const qint64 rssAtStart = residentKiB();
 
     Heartbeat heartbeat;

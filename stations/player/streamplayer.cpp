@@ -13,6 +13,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <vector>
 
@@ -26,6 +27,7 @@ constexpr uint64_t SeekableReply = 3;
 constexpr uint64_t FileFormatReply = 4;
 
 constexpr int NetworkTimeoutMs = 10000;
+constexpr int EngineWaitMs = 5;
 constexpr qsizetype MaxPlaylistBytes = 256 * 1024;
 constexpr int MaxPlaylistDepth = 3;
 constexpr int FirstRetryDelayMs = 1000;
@@ -67,6 +69,10 @@ StreamPlayer::StreamPlayer(const QString &name, VolumeScale scale, QWidget *pare
     setFocusPolicy(Qt::ClickFocus);
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, [this] { startAddress(m_address); });
+    // The first open() does not wait for an engine still starting: it looks
+    // again at this pace, and plays once the engine is there.
+    m_engineWait.setInterval(EngineWaitMs);
+    connect(&m_engineWait, &QTimer::timeout, this, &StreamPlayer::openOnceEngineStarted);
 
     // The engine refuses to start unless numbers use the C conventions; the
     // application object has just switched the process to the user's locale.
@@ -157,7 +163,10 @@ void StreamPlayer::open(const QString &address) {
     const QUrl url = text.contains(u"://"_s) ? QUrl(text) : QUrl(u"http://"_s + text);
     if (!PlaylistParser::isStreamAddress(url))
         throw PlayerError(u"%1: not a stream address: %2"_s.arg(objectName(), text));
-    if (!engine())
+    startEngine();
+    const bool starting = !m_mpv && m_engineStart.valid() &&
+                          m_engineStart.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+    if (!starting && !engine())
         throw PlayerError(u"%1: the playback engine did not start"_s.arg(objectName()));
 
     stop();
@@ -165,11 +174,31 @@ void StreamPlayer::open(const QString &address) {
     m_wasLive = false;
     m_retryDelayMs = FirstRetryDelayMs;
     setState(State::Opening);
-    startAddress(url);
+    if (starting)
+        m_engineWait.start();
+    else
+        startAddress(url);
+}
+
+void StreamPlayer::openOnceEngineStarted() {
+    if (m_engineStart.valid() &&
+        m_engineStart.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    m_engineWait.stop();
+    if (m_address.isEmpty())
+        return; // stopped meanwhile
+    if (!engine()) {
+        qWarning("%s: the playback engine did not start", qPrintable(objectName()));
+        m_address.clear();
+        setState(State::Failed);
+        return;
+    }
+    startAddress(m_address);
 }
 
 void StreamPlayer::stop() {
     m_address.clear();
+    m_engineWait.stop();
     m_candidates.clear();
     m_retryTimer.stop();
     abortFetch();

@@ -35,7 +35,8 @@ class QWindow;
 //
 // The engine's library loads in the background, so that it never holds up
 // the window: once the window holding the component is on screen, or at the
-// first open(), which makes the engine and waits for it if need be.
+// first open(), which has the engine made in the background too and plays
+// once it is there, without holding up the window meanwhile.
 class StreamPlayer : public QWidget, public PlayerComponent {
     Q_OBJECT
 
@@ -53,7 +54,9 @@ public:
     // "RealAudio1"): its object name, and the tag on files that
     // SINTONET_MPV_OPTIONS makes it write. Sets the process's LC_NUMERIC to
     // "C" as the engine requires: make the component after the
-    // QApplication. When the engine cannot start, open() throws PlayerError.
+    // QApplication. When the engine is known not to start, open() throws
+    // PlayerError; when it fails while the first open() waits for it, the
+    // state turns to Failed.
     StreamPlayer(const QString &name, VolumeScale scale, QWidget *parent = nullptr);
     ~StreamPlayer() override;
 
@@ -102,6 +105,7 @@ private:
     };
 
     void loadEngineOnceExposed();
+    void openOnceEngineStarted();
     void startEngine();
     // The engine, waited for if it is still starting; false when there is none.
     bool engine();
@@ -158,6 +162,7 @@ private:
     QList<Candidate> m_candidates;
     bool m_wasLive = false;
     QTimer m_retryTimer;
+    QTimer m_engineWait;
     int m_retryDelayMs = 0;
     QElapsedTimer m_playingSince;
 
