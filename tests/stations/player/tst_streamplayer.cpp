@@ -251,6 +251,20 @@ private Q_SLOTS:
         QCOMPARE(m_server->requests(u"/file.mp3"_s), before + 1);
     }
 
+    void aStopBeforeTheEngineIsThereCancelsTheOpen() {
+        // A new component's engine is still being made when its first open() returns.
+        StreamPlayer fresh(u"Fresh"_s, VolumeScale::mediaPlayer(), m_window);
+        const int before = m_server->requests(u"/live.mp3"_s);
+        fresh.open(m_server->url(u"/live.mp3"_s).toString());
+        QCOMPARE(fresh.state(), StreamPlayer::State::Opening);
+        fresh.stop();
+        QTest::qWait(500);
+        QCOMPARE(fresh.state(), StreamPlayer::State::Stopped);
+        QCOMPARE(m_server->requests(u"/live.mp3"_s), before);
+        QVERIFY(toneHeard(play(&fresh)));
+        QVERIFY(stopAndHangUp(&fresh));
+    }
+
     void takesTheFocusOutOfSight() {
         m_window->show();
         m_window->activateWindow();
