@@ -164,8 +164,9 @@ void StreamPlayer::open(const QString &address) {
     if (!PlaylistParser::isStreamAddress(url))
         throw PlayerError(u"%1: not a stream address: %2"_s.arg(objectName(), text));
     startEngine();
-    const bool starting = !m_mpv && m_engineStart.valid() &&
-                          m_engineStart.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+    const bool starting =
+        !m_mpv && m_engineStart.valid() &&
+        m_engineStart.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
     if (!starting && !engine())
         throw PlayerError(u"%1: the playback engine did not start"_s.arg(objectName()));
 
