@@ -55,8 +55,8 @@ QProcessEnvironment DesktopSession::environment() const {
     environment.insert(u"XDG_RUNTIME_DIR"_s, m_home.filePath(u"runtime"_s));
     // Without a bus of our own, a bus that does not exist: Qt would otherwise
     // launch one for the session.
-    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s,
-                       m_busAddress.isEmpty() ? u"unix:path=/nonexistent"_s : m_busAddress);
+    // No session bus: the program goes on without its media controls.
+    environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent"_s);
     return environment;
 }
 
@@ -81,8 +81,6 @@ bool DesktopSession::start(const Parts &parts) {
     QFile::setPermissions(m_home.filePath(u"runtime"_s),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (!startServer())
-        return false;
-    if (parts.sessionBus && !startSessionBus())
         return false;
 
     auto &manager = m_processes.emplace_back(std::make_unique<QProcess>());
@@ -153,34 +151,6 @@ bool DesktopSession::startServer() {
     }
     qWarning("Xvfb did not come up");
     return false;
-}
-
-bool DesktopSession::startSessionBus() {
-    const QString config = m_home.filePath(u"session.conf"_s);
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // A session bus that starts nothing on demand.
-    file.write(u"<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-               "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-               "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-               "<auth>EXTERNAL</auth><policy context=\"default\">"
-               "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-               "<allow own=\"*\"/></policy></busconfig>\n"_s.arg(m_home.path())
-                   .toUtf8());
-    file.close();
-    auto &bus = m_processes.emplace_back(std::make_unique<QProcess>());
-    if (!startProcess(*bus, u"dbus-daemon"_s,
-                      {u"--config-file="_s + config, u"--nofork"_s, u"--print-address=1"_s}))
-        return false;
-    while (!bus->canReadLine()) {
-        if (!bus->waitForReadyRead(StartTimeoutMs)) {
-            qWarning("dbus-daemon did not come up");
-            return false;
-        }
-    }
-    m_busAddress = QString::fromUtf8(bus->readLine()).trimmed();
-    return !m_busAddress.isEmpty();
 }
 
 void DesktopSession::stopAll() {

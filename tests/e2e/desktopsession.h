@@ -16,14 +16,13 @@
 #include <vector>
 
 // A desktop of the test's own: a virtual X server on a free display, a window
-// manager, a tray host and, when asked, a session bus, all stopped again when
+// manager and a tray host (no session bus), all stopped again when
 // the session goes. Programs started with environment() run on it and write
 // nothing outside the session's home folder.
 class DesktopSession {
 public:
     struct Parts {
         bool trayHost = true;
-        bool sessionBus = false;
     };
 
     // A window as the X server sees it.
@@ -67,7 +66,6 @@ public:
 private:
     bool startProcess(QProcess &process, const QString &program, const QStringList &arguments);
     bool startServer();
-    bool startSessionBus();
     // Waits for a helper to be ready; says why not, with its log, when it is not.
     bool waitUntilReady(QProcess &process, const QString &log,
                         const std::function<bool()> &ready) const;
@@ -76,7 +74,6 @@ private:
 
     QTemporaryDir m_home;
     QString m_display;
-    QString m_busAddress;
     // Stopped in reverse order of starting.
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };

@@ -131,7 +131,7 @@ private:
 private Q_SLOTS:
     void initTestCase() {
         m_session = std::make_unique<DesktopSession>();
-        QVERIFY(m_session->start({.trayHost = false, .sessionBus = false}));
+        QVERIFY(m_session->start({.trayHost = false}));
         m_program = std::make_unique<ProgramRun>(*m_session);
         const QString nowhere = u"http://127.0.0.1:9/"_s;
         QVERIFY(m_program->prepare(CatalogueFixture::catalogueBytes(

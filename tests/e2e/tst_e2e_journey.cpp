@@ -148,7 +148,7 @@ private:
 private Q_SLOTS:
     void initTestCase() {
         m_session = std::make_unique<DesktopSession>();
-        QVERIFY(m_session->start({.trayHost = true, .sessionBus = false}));
+        QVERIFY(m_session->start({.trayHost = true}));
         m_server = new ToneServer(m_audio.path(), this);
         QVERIFY(m_server->start());
         m_program = std::make_unique<ProgramRun>(*m_session);
