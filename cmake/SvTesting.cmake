@@ -9,7 +9,6 @@ function(sv_add_test name)
   set_target_properties(${name} PROPERTIES MACOSX_BUNDLE OFF)
   target_link_libraries(${name} PRIVATE sv_options Qt6::Test ${ARG_LIBRARIES})
   target_compile_definitions(${name} PRIVATE
-    SV_SHARED_DIR="${CMAKE_SOURCE_DIR}/../shared"
     SV_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     SV_PROGRAM_DIR="${SV_PROGRAM_DIR}")
   if(ARG_XVFB)

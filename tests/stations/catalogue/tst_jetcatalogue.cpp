@@ -18,7 +18,7 @@ namespace {
 
 using Rows = QList<QList<Value>>;
 
-const QString sampleDir = QStringLiteral(SV_SHARED_DIR "/testdata/jet3");
+const QString sampleDir = QStringLiteral(SV_SOURCE_DIR "/tests/data/jet3");
 
 // Every row of a table as our reader returns it, the column names first.
 Rows readBack(TableCatalogue &catalogue, const QString &table) {
