@@ -51,11 +51,31 @@ const mpv_node *mapValue(const mpv_node &map, const char *key) {
     return nullptr;
 }
 
+bool isControl(QChar c) {
+    return c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+           c.category() == QChar::Separator_Paragraph;
+}
+
+// A station's name or title as one line of plain text: each run of control
+// characters becomes one space, so that what a station sends cannot break
+// the lines of whoever shows it.
+QString plainLine(const QString &text) {
+    QString line;
+    line.reserve(text.size());
+    for (const QChar c : text) {
+        if (!isControl(c))
+            line += c;
+        else if (!line.endsWith(u' '))
+            line += u' ';
+    }
+    return line.trimmed();
+}
+
 QString stringValue(const mpv_node &map, const char *key) {
     const mpv_node *value = mapValue(map, key);
     // Stations send these in any encoding: the engine hands over raw bytes.
     return value && value->format == MPV_FORMAT_STRING
-               ? LegacyText::decode(QByteArray(value->u.string)).trimmed()
+               ? plainLine(LegacyText::decode(QByteArray(value->u.string)))
                : QString();
 }
 

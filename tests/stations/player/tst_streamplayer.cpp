@@ -180,10 +180,11 @@ private Q_SLOTS:
 
     void announcesStationAndTitle() {
         // Stations send whatever bytes they like: here UTF-8 in the header
-        // and Windows-1252 in the stream.
-        m_server->setIcy("Radio Pi\xc3\xb1"
+        // and Windows-1252 in the stream, with line breaks and a bell that
+        // must not reach the desktop's media controls.
+        m_server->setIcy("Radio\tPi\xc3\xb1"
                          "ata",
-                         "Canci\xf3n de prueba");
+                         "Canci\xf3n\r\nde\x07prueba");
         m_real->open(m_server->url(u"/live.mp3"_s).toString());
         QTRY_COMPARE_WITH_TIMEOUT(m_real->title(), u"Canción de prueba"_s, WaitMs);
         QCOMPARE(m_real->stationName(), u"Radio Piñata"_s);
