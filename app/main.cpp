@@ -1,5 +1,6 @@
 #include "fonts.h"
 #include "mainwindow.h"
+#include "sessionbus.h"
 #include "startuptrace.h"
 #include "usermessages.h"
 #include "webenginesetup.h"
@@ -32,6 +33,7 @@ int main(int argc, char *argv[]) {
     }
 
     WebEngineSetup::prepareBeforeApplication();
+    keepSessionBusFromStarting();
     QApplication app(argc, argv);
     trace.mark("app");
     QGuiApplication::setDesktopFileName(u"sintonet-valdren"_s);

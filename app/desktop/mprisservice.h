@@ -1,7 +1,5 @@
 #pragma once
 
-#include "sessionbus.h"
-
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
@@ -29,7 +27,7 @@ public:
 
     // Publishes the service. False, and nothing said, when there is no bus or
     // the bus refuses it: the program goes on without desktop controls.
-    bool start(const QDBusConnection &bus = runningSessionBus());
+    bool start(const QDBusConnection &bus = QDBusConnection::sessionBus());
     // The bus name held; empty when not published.
     QString serviceName() const { return m_serviceName; }
 

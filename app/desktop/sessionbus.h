@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDBusConnection>
-
-// The desktop's session bus, when one is running; a connection that is not
-// connected otherwise. Unlike QDBusConnection::sessionBus() it never starts a
-// bus: without a named address libdbus would launch a bus daemon of its own
-// ("autolaunch"), which outlives the program and serves nobody.
-QDBusConnection runningSessionBus();
+// Names the session bus for everything in the process that uses it (Qt's
+// accessibility bridge and tray among them, and the media controls) when the
+// environment does not: the login session's bus at its fixed place when it is
+// there, otherwise an address that cannot be reached. Left unnamed, libdbus
+// would launch a bus daemon of its own ("autolaunch"), which outlives the
+// program and serves nobody. Call it before the QApplication is made.
+void keepSessionBusFromStarting();

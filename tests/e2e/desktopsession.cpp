@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <csignal>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -53,9 +55,9 @@ QProcessEnvironment DesktopSession::environment() const {
     environment.insert(u"XDG_CACHE_HOME"_s, m_home.filePath(u"cache"_s));
     environment.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
     environment.insert(u"XDG_RUNTIME_DIR"_s, m_home.filePath(u"runtime"_s));
-    // Without a bus of our own, a bus that does not exist: Qt would otherwise
-    // launch one for the session.
-    // No session bus: the program goes on without its media controls.
+    // No session bus: the program goes on without its media controls. The
+    // helpers of the desktop get an address that cannot be reached, so that
+    // none of them launches a bus for the display.
     environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent"_s);
     return environment;
 }
@@ -165,6 +167,9 @@ void DesktopSession::stopAll() {
         }
         m_processes.pop_back();
     }
+    // A bus that a program under test launched would outlive the test.
+    for (const QString &bus : busesStartedHere())
+        ::kill(bus.section(u' ', 1).toInt(), SIGTERM);
 }
 
 QByteArray DesktopSession::run(const QString &tool, const QStringList &arguments, bool *ok,
@@ -273,4 +278,22 @@ QImage DesktopSession::grab(const QRect &area) const {
         return QImage();
     }
     return QImage(file).convertToFormat(QImage::Format_RGB32);
+}
+
+QStringList DesktopSession::busesStartedHere() const {
+    QStringList found;
+    const QByteArray display = "DISPLAY=" + m_display.toUtf8();
+    const QStringList pids = QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &pid : pids) {
+        QFile command(u"/proc/%1/comm"_s.arg(pid));
+        QFile environ(u"/proc/%1/environ"_s.arg(pid));
+        if (!command.open(QIODevice::ReadOnly) || !environ.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray name = command.readAll().trimmed();
+        if (!name.startsWith("dbus-"))
+            continue;
+        if (environ.readAll().split('\0').contains(display))
+            found.append(QString::fromUtf8(name) + u' ' + pid);
+    }
+    return found;
 }

@@ -60,6 +60,10 @@ public:
     // Starts a click and returns at once; the process runs until the click is sent.
     std::unique_ptr<QProcess> startClick(QPoint at) const;
 
+    // Bus daemons (and their launchers) running for this desktop's display:
+    // none of its programs should have started one.
+    QStringList busesStartedHere() const;
+
     // What the screen shows in the rectangle; a null image when the grab failed.
     QImage grab(const QRect &area) const;
 

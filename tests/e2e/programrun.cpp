@@ -71,9 +71,11 @@ bool ProgramRun::prepare(const QByteArray &catalogue) {
            file.write(catalogue) == catalogue.size();
 }
 
-bool ProgramRun::start(const QProcessEnvironment &extra) {
+bool ProgramRun::start(const QProcessEnvironment &extra, const QStringList &unset) {
     QProcessEnvironment environment = m_desktop.environment();
     environment.insert(extra);
+    for (const QString &name : unset)
+        environment.remove(name);
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(m_desktop.home());
     m_process.setStandardOutputFile(m_folder.filePath(u"output.log"_s), QIODevice::Append);

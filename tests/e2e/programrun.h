@@ -8,6 +8,7 @@
 #include <QProcessEnvironment>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // The built program, copied with its folder into a folder of its own (so that
@@ -27,8 +28,10 @@ public:
     QString settingsFile() const;
     QString catalogueFile() const;
 
-    // Starts the program; the variables are added to the desktop's environment.
-    bool start(const QProcessEnvironment &extra = QProcessEnvironment());
+    // Starts the program; the variables are added to the desktop's environment,
+    // and those named in unset taken out of it.
+    bool start(const QProcessEnvironment &extra = QProcessEnvironment(),
+               const QStringList &unset = {});
     qint64 pid() const { return m_pid; }
     bool running() const;
 

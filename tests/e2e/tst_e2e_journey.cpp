@@ -168,7 +168,8 @@ private Q_SLOTS:
         QProcessEnvironment sound;
         sound.insert(u"SINTONET_MPV_OPTIONS"_s,
                      u"ao=pcm,ao-pcm-file="_s + m_audio.filePath(u"out.wav"_s));
-        QVERIFY(m_program->start(sound));
+        // As on a desktop without a session bus: no address named at all.
+        QVERIFY(m_program->start(sound, {u"DBUS_SESSION_BUS_ADDRESS"_s}));
         QVERIFY2(m_program->waitForWindow(30000), m_program->errorOutput().constData());
         const DesktopSession::Window window = m_program->window();
         m_firstWindow = window.id;
@@ -264,6 +265,9 @@ private Q_SLOTS:
         QCOMPARE(m_server->requests(u"/live.mp3"_s), 3);
         QCOMPARE(m_server->requests(u"/list.pls"_s), 1);
         QCOMPARE(sha256(m_program->catalogueFile()), m_catalogueHash);
+        // Without a session bus the program ran without one: it launched none
+        // that would outlive it.
+        QCOMPARE(m_session->busesStartedHere(), QStringList());
     }
 };
 
