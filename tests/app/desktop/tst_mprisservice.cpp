@@ -280,7 +280,25 @@ private Q_SLOTS:
                     .type(),
                 QDBusMessage::ReplyMessage);
         }
-        QCOMPARE(p.controls.chosenSteps, (QList<int>{4, 10, 0}));
+        // Refused with the proper error, and nothing chosen: the wrong type (even a string
+        // that reads as a number), a property that cannot be set, one that does not exist.
+        const QList<std::tuple<QString, QString, QVariant, QString>> refused = {
+            {PlayerInterface, u"Volume"_s, u"abc"_s, u"InvalidArgs"_s},
+            {PlayerInterface, u"Volume"_s, u"0.5"_s, u"InvalidArgs"_s},
+            {PlayerInterface, u"Volume"_s, true, u"InvalidArgs"_s},
+            {PlayerInterface, u"Rate"_s, 2.0, u"PropertyReadOnly"_s},
+            {RootInterface, u"Volume"_s, 0.5, u"UnknownProperty"_s},
+            {u"org.example.Nothing"_s, u"Volume"_s, 0.5, u"UnknownInterface"_s}};
+        for (const auto &[interface, name, value, error] : refused) {
+            const QDBusMessage reply =
+                call(p.name(), PropertiesInterface, u"Set"_s,
+                     {interface, name, QVariant::fromValue(QDBusVariant(value))});
+            QCOMPARE(reply.errorName(), u"org.freedesktop.DBus.Error."_s + error);
+        }
+        // Any other number is a volume too.
+        call(p.name(), PropertiesInterface, u"Set"_s,
+             {PlayerInterface, u"Volume"_s, QVariant::fromValue(QDBusVariant(0))});
+        QCOMPARE(p.controls.chosenSteps, (QList<int>{4, 10, 0, 0}));
         QTRY_COMPARE(p.recorder.changes.size(), 3);
         QCOMPARE(p.recorder.changes[0].value(u"Volume"_s).toDouble(), 0.4);
 
