@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QXmlStreamReader>
 
 #include <functional>
 #include <memory>
@@ -180,6 +182,47 @@ private Q_SLOTS:
         Published other;
         QVERIFY(publish(other));
         QVERIFY(other.name().startsWith(MprisService::BaseServiceName + u".instance"_s));
+    }
+
+    // Clients that read the description first must find every property that is answered,
+    // of the type it is answered in.
+    void describesWhatItAnswers() {
+        Published p;
+        QVERIFY(publish(p));
+        QXmlStreamReader xml(
+            call(p.name(), u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s)
+                .arguments()
+                .value(0)
+                .toString());
+        QString interface;
+        QMap<QString, QStringList> described;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            const QXmlStreamAttributes attributes = xml.attributes();
+            if (xml.name() == u"interface")
+                interface = attributes.value(u"name"_s).toString();
+            if (xml.name() != u"property" || !interface.startsWith(RootInterface))
+                continue;
+            const QString name = attributes.value(u"name"_s).toString();
+            const QVariant value = property(p.name(), interface, name);
+            const QString type =
+                value.metaType() == QMetaType::fromType<QDBusArgument>()
+                    ? value.value<QDBusArgument>().currentSignature()
+                    : QString::fromLatin1(QDBusMetaType::typeToSignature(value.metaType()));
+            QVERIFY2(type == attributes.value(u"type"_s), qPrintable(name + u" is "_s + type));
+            described[interface].append(name);
+        }
+        QVERIFY(!xml.hasError());
+        QCOMPARE(described.keys(), (QStringList{RootInterface, PlayerInterface}));
+        for (auto it = described.begin(); it != described.end(); ++it) {
+            it->sort();
+            QCOMPARE(asMap(call(p.name(), PropertiesInterface, u"GetAll"_s, {it.key()})
+                               .arguments()
+                               .value(0))
+                         .keys(),
+                     *it);
+        }
     }
 
     void playAndStopRunTheConnectActionAsAClickWould() {
