@@ -1,8 +1,7 @@
 #include "mprisservice.h"
 
 #include "mediacontrols.h"
-#include "mprisplayeradaptor.h"
-#include "mprisrootadaptor.h"
+#include "mprisobject.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -29,10 +28,8 @@ const QString NoTrackPath = u"/org/mpris/MediaPlayer2/TrackList/NoTrack"_s;
 MprisService::MprisService(MediaControls &controls, QObject *parent)
     : QObject(parent)
     , m_controls(controls)
-    , m_bus(QString()) {
-    new MprisRootAdaptor(this);
-    new MprisPlayerAdaptor(this);
-}
+    , m_bus(QString())
+    , m_object(new MprisObject(*this)) {}
 
 MprisService::~MprisService() {
     stopPublishing();
@@ -46,7 +43,7 @@ bool MprisService::start(const QDBusConnection &bus) {
     m_last = read();
     m_track = 1;
     // The object first, so that whoever sees the name appear finds it there.
-    if (!m_bus.registerObject(ObjectPath, this, QDBusConnection::ExportAdaptors))
+    if (!m_bus.registerVirtualObject(ObjectPath, m_object))
         return false;
     const QString instance =
         BaseServiceName + u".instance"_s + QString::number(QCoreApplication::applicationPid());

@@ -8,6 +8,7 @@
 #include <functional>
 
 class MediaControls;
+class MprisObject;
 
 // The program as a media player on the session bus (MPRIS 2), so that the
 // desktop's media keys, panels and playerctl can connect, cut and show what
@@ -71,6 +72,7 @@ private:
 
     MediaControls &m_controls;
     QDBusConnection m_bus;
+    MprisObject *m_object;
     QString m_serviceName;
     Snapshot m_last;
     // Numbers the tracks: a new station or title is a new track.

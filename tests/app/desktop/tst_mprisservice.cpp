@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QXmlStreamReader>
 
 #include <functional>
 #include <memory>
@@ -182,6 +184,47 @@ private Q_SLOTS:
         QVERIFY(other.name().startsWith(MprisService::BaseServiceName + u".instance"_s));
     }
 
+    // Clients that read the description first must find every property that is answered,
+    // of the type it is answered in.
+    void describesWhatItAnswers() {
+        Published p;
+        QVERIFY(publish(p));
+        QXmlStreamReader xml(
+            call(p.name(), u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s)
+                .arguments()
+                .value(0)
+                .toString());
+        QString interface;
+        QMap<QString, QStringList> described;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            const QXmlStreamAttributes attributes = xml.attributes();
+            if (xml.name() == u"interface")
+                interface = attributes.value(u"name"_s).toString();
+            if (xml.name() != u"property" || !interface.startsWith(RootInterface))
+                continue;
+            const QString name = attributes.value(u"name"_s).toString();
+            const QVariant value = property(p.name(), interface, name);
+            const QString type =
+                value.metaType() == QMetaType::fromType<QDBusArgument>()
+                    ? value.value<QDBusArgument>().currentSignature()
+                    : QString::fromLatin1(QDBusMetaType::typeToSignature(value.metaType()));
+            QVERIFY2(type == attributes.value(u"type"_s), qPrintable(name + u" is "_s + type));
+            described[interface].append(name);
+        }
+        QVERIFY(!xml.hasError());
+        QCOMPARE(described.keys(), (QStringList{RootInterface, PlayerInterface}));
+        for (auto it = described.begin(); it != described.end(); ++it) {
+            it->sort();
+            QCOMPARE(asMap(call(p.name(), PropertiesInterface, u"GetAll"_s, {it.key()})
+                               .arguments()
+                               .value(0))
+                         .keys(),
+                     *it);
+        }
+    }
+
     void playAndStopRunTheConnectActionAsAClickWould() {
         if (QStandardPaths::findExecutable(u"playerctl"_s).isEmpty())
             QSKIP("playerctl is not installed");
@@ -280,7 +323,25 @@ private Q_SLOTS:
                     .type(),
                 QDBusMessage::ReplyMessage);
         }
-        QCOMPARE(p.controls.chosenSteps, (QList<int>{4, 10, 0}));
+        // Refused with the proper error, and nothing chosen: the wrong type (even a string
+        // that reads as a number), a property that cannot be set, one that does not exist.
+        const QList<std::tuple<QString, QString, QVariant, QString>> refused = {
+            {PlayerInterface, u"Volume"_s, u"abc"_s, u"InvalidArgs"_s},
+            {PlayerInterface, u"Volume"_s, u"0.5"_s, u"InvalidArgs"_s},
+            {PlayerInterface, u"Volume"_s, true, u"InvalidArgs"_s},
+            {PlayerInterface, u"Rate"_s, 2.0, u"PropertyReadOnly"_s},
+            {RootInterface, u"Volume"_s, 0.5, u"UnknownProperty"_s},
+            {u"org.example.Nothing"_s, u"Volume"_s, 0.5, u"UnknownInterface"_s}};
+        for (const auto &[interface, name, value, error] : refused) {
+            const QDBusMessage reply =
+                call(p.name(), PropertiesInterface, u"Set"_s,
+                     {interface, name, QVariant::fromValue(QDBusVariant(value))});
+            QCOMPARE(reply.errorName(), u"org.freedesktop.DBus.Error."_s + error);
+        }
+        // Any other number is a volume too.
+        call(p.name(), PropertiesInterface, u"Set"_s,
+             {PlayerInterface, u"Volume"_s, QVariant::fromValue(QDBusVariant(0))});
+        QCOMPARE(p.controls.chosenSteps, (QList<int>{4, 10, 0, 0}));
         QTRY_COMPARE(p.recorder.changes.size(), 3);
         QCOMPARE(p.recorder.changes[0].value(u"Volume"_s).toDouble(), 0.4);
 
