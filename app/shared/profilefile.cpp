@@ -53,6 +53,21 @@ QString cleanValue(QString value) {
     return value.left(MaxValueLength);
 }
 
+// Besides \r and \n, other programs end a line at a form feed, a vertical tab, NEL (U+0085)
+// or the Unicode separators; the other controls have no business in a value either.
+bool isControl(QChar c) {
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+}
+
+QString withoutControls(QString value) {
+    for (QChar &c : value) {
+        if (isControl(c))
+            c = u' ';
+    }
+    return value;
+}
+
 // Reads a whole plain file of at most `limit` bytes. The type is checked before opening,
 // and again on the open file in case it was swapped in between; O_NONBLOCK keeps a pipe
 // put there at the last moment from holding the open.
@@ -155,6 +170,7 @@ QString ProfileFile::value(const QString &section, const QString &key) const {
 }
 
 void ProfileFile::setValue(const QString &section, const QString &key, const QString &value) {
+    const QString safe = withoutControls(value);
     const QString ending = usualEnding();
     qsizetype sectionAt = -1;     // index of the section's header line
     qsizetype lastInSection = -1; // last non-blank line of the section
@@ -179,16 +195,16 @@ void ProfileFile::setValue(const QString &section, const QString &key, const QSt
 
     if (keyAt >= 0) {
         Line &line = m_lines[keyAt];
-        line.text = line.text.left(line.text.indexOf(u'=') + 1) + value;
+        line.text = line.text.left(line.text.indexOf(u'=') + 1) + safe;
     } else if (sectionAt >= 0) {
         if (m_lines[lastInSection].ending.isEmpty())
             m_lines[lastInSection].ending = ending;
-        m_lines.insert(lastInSection + 1, Line{key + u'=' + value, ending});
+        m_lines.insert(lastInSection + 1, Line{key + u'=' + safe, ending});
     } else {
         if (!m_lines.isEmpty() && m_lines.last().ending.isEmpty())
             m_lines.last().ending = ending;
         m_lines.append(Line{u'[' + section + u']', ending});
-        m_lines.append(Line{key + u'=' + value, ending});
+        m_lines.append(Line{key + u'=' + safe, ending});
     }
 }
 

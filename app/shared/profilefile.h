@@ -32,7 +32,8 @@ public:
     QString value(const QString &section, const QString &key) const;
 
     // Creates the section and key as needed, replaces a value in place and keeps every
-    // other line as it was.
+    // other line as it was. A control character in the value (a line break above all)
+    // becomes a blank, so that a value can never add lines of its own.
     void setValue(const QString &section, const QString &key, const QString &value);
 
     QByteArray toUtf8() const;

@@ -112,6 +112,36 @@ private Q_SLOTS:
         QCOMPARE(LeeINI(path, u"General"_s, u"Status"_s), u"Normal"_s);
     }
 
+    void controlCharactersNeverLeaveTheirLine() {
+        // A station name from a shared catalogue must not add keys or sections.
+        const QString evil = u"Radio\r\nAutoconnect=1\r\n[Evil]\r\nX=1"_s;
+        const QString others =
+            u"a\tb\x01"_s + QChar(0x7F) + QChar(0x85) + QChar(0x2028) + QChar(0x2029) + u"c"_s;
+        const QString path = m_dir.filePath(u"evil.ini"_s);
+        EscribeINI(path, u"General"_s,
+                   {{u"LastCountry"_s, others},
+                    {u"LastRadio"_s, evil},
+                    {u"Skin"_s, u"Azul"_s},
+                    {u"NumberType"_s, u"Red"_s},
+                    {u"Autoconnect"_s, u"0"_s},
+                    {u"Status"_s, u"Normal"_s}});
+        const QString text = QString::fromUtf8(read(path));
+        QCOMPARE(text.count(u'\n'), 7);
+        QCOMPARE(text.count(u'\r'), 0);
+        for (const QChar c : text)
+            QVERIFY2(c == u'\n' || (c >= u' ' && c.unicode() != 0x7F && c.unicode() != 0x85 &&
+                                    c.unicode() != 0x2028 && c.unicode() != 0x2029),
+                     qPrintable(QString::number(c.unicode(), 16)));
+        QCOMPARE(LeeINI(path, u"General"_s, u"LastRadio"_s),
+                 u"Radio  Autoconnect=1  [Evil]  X=1"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"LastCountry"_s), u"a b     c"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"Skin"_s), u"Azul"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"NumberType"_s), u"Red"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"Autoconnect"_s), u"0"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"Status"_s), u"Normal"_s);
+        QCOMPARE(LeeINI(path, u"Evil"_s, u"X"_s), QString());
+    }
+
     void onlyPlainFilesOfBoundedSizeAreReadOrWritten() {
         // A pipe would wait for a writer for ever; /dev/zero never ends.
         QTemporaryDir folder;
