@@ -11,6 +11,7 @@
 #include "optionspanel.h"
 #include "picturebox.h"
 #include "pictureimage.h"
+#include "profilefile.h"
 #include "randomgenerator.h"
 #include "shapebox.h"
 #include "skinner.h"
@@ -198,20 +199,22 @@ void Main::paintEvent(QPaintEvent *) {
 
 void Main::Form_Load() {
     m_state.Cargando = true;
-    m_state.SkinGuardado = LeeINI(settingsFile(), General, u"Skin"_s);
-    m_state.UltimoPais = LeeINI(settingsFile(), General, u"LastCountry"_s);
-    m_state.UltimaRadio = LeeINI(settingsFile(), General, u"LastRadio"_s);
+    // One read of the file for the six keys.
+    const ProfileFile settings = ProfileFile::load(settingsFile());
+    m_state.SkinGuardado = settings.value(General, u"Skin"_s);
+    m_state.UltimoPais = settings.value(General, u"LastCountry"_s);
+    m_state.UltimaRadio = settings.value(General, u"LastRadio"_s);
 
-    m_state.AutoConexion = LeeINI(settingsFile(), General, u"Autoconnect"_s) == u"1"_s;
+    m_state.AutoConexion = settings.value(General, u"Autoconnect"_s) == u"1"_s;
     m_ui.chkAutoConn->setChecked(m_state.AutoConexion);
 
-    m_state.EstadoGuardado = LeeINI(settingsFile(), General, u"Status"_s);
+    m_state.EstadoGuardado = settings.value(General, u"Status"_s);
     m_startupStatus->PonEstado(m_state.EstadoGuardado);
 
     m_skinner->listSkins();
     m_skinner->restoreSavedSkin();
 
-    m_state.VolCol = LeeINI(settingsFile(), General, u"NumberType"_s);
+    m_state.VolCol = settings.value(General, u"NumberType"_s);
     m_options->setWindowWidth(OptionsPanel::ClosedWidth);
     m_digits->selectFromDigitType();
 

@@ -53,8 +53,11 @@ bool plainValue(const QString &value) {
         return false;
     if (value.startsWith(u'"') || value.startsWith(u'\''))
         return false;
+    // Control characters are written as blanks, so they do not read back as given.
     for (const QChar c : value) {
-        if (c == u'\r' || c == u'\n' || c.isSurrogate() || c.unicode() == 0xFEFF)
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029 ||
+            c.isSurrogate() || u == 0xFEFF)
             return false;
     }
     return true;

@@ -1,7 +1,7 @@
 #include "skinner.h"
 
-#include "ini.h"
 #include "mainstate.h"
+#include "profilefile.h"
 #include "skincolor.h"
 #include "skinpicture.h"
 #include "skintarget.h"
@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -58,8 +60,10 @@ void Skinner::listSkins() {
         skins.entryList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
 
     int restored = -1;
+    m_restoredFile.reset();
     for (const QString &name : names) {
-        const QString caption = LeeINI(skinFile(name), u"General"_s, u"SkinCaption"_s);
+        ProfileFile file = ProfileFile::load(skinFile(name));
+        const QString caption = file.value(u"General"_s, u"SkinCaption"_s);
         if (caption.isEmpty())
             continue;
         m_cboSkins->addItem(caption);
@@ -69,6 +73,7 @@ void Skinner::listSkins() {
         if (restored < 0 && caption == m_state.SkinGuardado) {
             // The first skin with the saved caption is the one restored.
             restored = m_cboSkins->count() - 1;
+            m_restoredFile = std::move(file);
             m_cboSkins->setCurrentIndex(restored);
             cboSkins_Click();
         }
@@ -82,8 +87,9 @@ void Skinner::listSkins() {
 }
 
 void Skinner::restoreSavedSkin() {
+    const std::optional<ProfileFile> listed = std::exchange(m_restoredFile, std::nullopt);
     if (!m_state.SkinGuardado.isEmpty())
-        CargaSkin();
+        applySelected(listed ? &*listed : nullptr);
 }
 
 void Skinner::cboSkins_Click() {
@@ -118,6 +124,10 @@ void Skinner::loadPicture(const QString &pictureFolder, const QString &value,
 }
 
 void Skinner::CargaSkin() {
+    applySelected(nullptr);
+}
+
+void Skinner::applySelected(const ProfileFile *listed) {
     const int row = m_List1->currentRow();
     if (row < 0)
         return; // no skin selected: nothing to apply
@@ -133,10 +143,11 @@ void Skinner::CargaSkin() {
     else if (const int found = m_cboSkins->findText(caption); found >= 0)
         m_cboSkins->setCurrentIndex(found);
 
-    const QString file = skinFile(folder);
+    // The file is read once for all its keys.
+    const ProfileFile file = listed ? *listed : ProfileFile::load(skinFile(folder));
     const QString pictures = m_folder.skinsFolder() + u'/' + folder + u'/';
-    const auto general = [&](const QString &key) { return LeeINI(file, u"General"_s, key); };
-    const auto digits = [&](const QString &key) { return LeeINI(file, u"CustomDigits"_s, key); };
+    const auto general = [&](const QString &key) { return file.value(u"General"_s, key); };
+    const auto digits = [&](const QString &key) { return file.value(u"CustomDigits"_s, key); };
 
     loadPicture(pictures, general(u"Background"_s),
                 [this](const QImage &picture) { m_target.setSkinBackground(picture); });

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "profilefile.h"
 #include "programfolder.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QListWidget;
@@ -46,6 +48,8 @@ public Q_SLOTS:
 
 private:
     QString skinFile(const QString &folder) const;
+    // CargaSkin, with the skin file already read by the listing when given.
+    void applySelected(const ProfileFile *listed);
     void loadPicture(const QString &pictureFolder, const QString &value,
                      const std::function<void(const QImage &)> &apply) const;
 
@@ -54,4 +58,6 @@ private:
     QComboBox *m_cboSkins;
     QListWidget *m_List1;
     SkinTarget &m_target;
+    // The file of the skin the listing selected, until restoreSavedSkin applies it.
+    std::optional<ProfileFile> m_restoredFile;
 };

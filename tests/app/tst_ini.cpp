@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 class TestIni : public QObject {
@@ -98,6 +101,77 @@ private Q_SLOTS:
                                         "[GENERAL]\r\nskin=new\r\n; a comment\r\n"
                                         "Status=Normal\r\nNumberType=Blue\r\n\r\n"
                                         "[Last]\r\nx=1\r\n[Extra]\r\nk=v\r\n"));
+    }
+
+    void onlyTheFirstOfTwoSectionsOfOneNameIsRead() {
+        const QString path = write(u"twice.ini"_s, "[General]\nSkin=primera\n[Other]\nx=1\n"
+                                                   "[GENERAL]\nSkin=segunda\nStatus=InTray\n");
+        QCOMPARE(LeeINI(path, u"General"_s, u"Skin"_s), u"primera"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"Status"_s), QString());
+        EscribeINI(path, u"General"_s, u"Status"_s, u"Normal"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"Status"_s), u"Normal"_s);
+    }
+
+    void controlCharactersNeverLeaveTheirLine() {
+        // A station name from a shared catalogue must not add keys or sections.
+        const QString evil = u"Radio\r\nAutoconnect=1\r\n[Evil]\r\nX=1"_s;
+        const QString others =
+            u"a\tb\x01"_s + QChar(0x7F) + QChar(0x85) + QChar(0x2028) + QChar(0x2029) + u"c"_s;
+        const QString path = m_dir.filePath(u"evil.ini"_s);
+        EscribeINI(path, u"General"_s,
+                   {{u"LastCountry"_s, others},
+                    {u"LastRadio"_s, evil},
+                    {u"Skin"_s, u"Azul"_s},
+                    {u"NumberType"_s, u"Red"_s},
+                    {u"Autoconnect"_s, u"0"_s},
+                    {u"Status"_s, u"Normal"_s}});
+        const QString text = QString::fromUtf8(read(path));
+        QCOMPARE(text.count(u'\n'), 7);
+        QCOMPARE(text.count(u'\r'), 0);
+        for (const QChar c : text)
+            QVERIFY2(c == u'\n' || (c >= u' ' && c.unicode() != 0x7F && c.unicode() != 0x85 &&
+                                    c.unicode() != 0x2028 && c.unicode() != 0x2029),
+                     qPrintable(QString::number(c.unicode(), 16)));
+        QCOMPARE(LeeINI(path, u"General"_s, u"LastRadio"_s),
+                 u"Radio  Autoconnect=1  [Evil]  X=1"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"LastCountry"_s), u"a b     c"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"Skin"_s), u"Azul"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"NumberType"_s), u"Red"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"Autoconnect"_s), u"0"_s);
+        QCOMPARE(LeeINI(path, u"General"_s, u"Status"_s), u"Normal"_s);
+        QCOMPARE(LeeINI(path, u"Evil"_s, u"X"_s), QString());
+    }
+
+    void onlyPlainFilesOfBoundedSizeAreReadOrWritten() {
+        // A pipe would wait for a writer for ever; /dev/zero never ends.
+        QTemporaryDir folder;
+        const QString pipe = folder.filePath(u"pipe.ini"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const QString zero = folder.filePath(u"zero.ini"_s);
+        QVERIFY(QFile::link(u"/dev/zero"_s, zero));
+        const QString big = folder.filePath(u"big.ini"_s);
+        const QByteArray bigContent = "[General]\nSkin=grande\n" + QByteArray(2 << 20, ';');
+        QFile f(big);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bigContent) == bigContent.size());
+        f.close();
+        for (const QString &path : {pipe, zero, big}) {
+            QCOMPARE(LeeINI(path, u"General"_s, u"Skin"_s), QString());
+            EscribeINI(path, u"General"_s, u"Skin"_s, u"x"_s);
+        }
+        QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+        QCOMPARE(QFileInfo(zero).symLinkTarget(), u"/dev/zero"_s);
+        QCOMPARE(read(big), bigContent);
+        QCOMPARE(
+            QDir(folder.path())
+                .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden,
+                           QDir::Name),
+            (QStringList{u"big.ini"_s, u"pipe.ini"_s, u"zero.ini"_s}));
+
+        // A link to a plain file is read as that file.
+        const QString real = write(u"real.ini"_s, "[General]\nSkin=enlazada\n");
+        const QString link = folder.filePath(u"link.ini"_s);
+        QVERIFY(QFile::link(real, link));
+        QCOMPARE(LeeINI(link, u"General"_s, u"Skin"_s), u"enlazada"_s);
     }
 
     void readOnlyFileAndFolderAreLeftAlone() {

@@ -113,6 +113,7 @@ private Q_SLOTS:
     void skinsAddUp();
     void digitsChosenByUserButNotAtStart();
     void badPicturesLeaveTheirElement();
+    void skinFilesThatAreNoPlainFilesAreNotListed();
     void shippedSkinsApplyWhole();
 
 private:
@@ -311,6 +312,27 @@ void TestSkinner::badPicturesLeaveTheirElement() {
     QCOMPARE(w.target.calls, (QStringList{u"digit 11 27x27"_s, u"digit 3 1x1"_s, u"digit 5 5x27"_s,
                                           u"digit 6 6x27"_s, u"digit 10 10x27"_s,
                                           u"digit 12 12x27"_s, u"main 1,2,3"_s, u"select 0"_s}));
+}
+
+void TestSkinner::skinFilesThatAreNoPlainFilesAreNotListed() {
+    // A pipe nobody writes to would stop the start-up; /dev/zero would fill the memory.
+    QVERIFY(QDir().mkpath(m_dir->filePath(u"Skins/Tubo"_s)));
+    QCOMPARE(
+        ::mkfifo(QFile::encodeName(m_dir->filePath(u"Skins/Tubo/Tubo.ini"_s)).constData(), 0600),
+        0);
+    QVERIFY(QDir().mkpath(m_dir->filePath(u"Skins/Cero"_s)));
+    QVERIFY(QFile::link(u"/dev/zero"_s, m_dir->filePath(u"Skins/Cero/Cero.ini"_s)));
+    skin(u"Real"_s, "SkinCaption=Real\nControlBoxColor=1,2,3\n");
+    QVERIFY(QDir().mkpath(m_dir->filePath(u"Skins/Enlace"_s)));
+    QVERIFY(QFile::link(m_dir->filePath(u"Skins/Real/Real.ini"_s),
+                        m_dir->filePath(u"Skins/Enlace/Enlace.ini"_s)));
+
+    Window w(m_dir->path());
+    w.start(u"Real"_s);
+    QCOMPARE(w.cboSkins.count(), 2);
+    QCOMPARE(w.target.calls, QStringList{u"box 1,2,3"_s});
+    w.pick(w.cboSkins.currentIndex() == 0 ? 1 : 0);
+    QCOMPARE(w.target.calls, (QStringList{u"box 1,2,3"_s, u"box 1,2,3"_s, u"select 0"_s}));
 }
 
 void TestSkinner::shippedSkinsApplyWhole() {

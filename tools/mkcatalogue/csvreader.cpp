@@ -16,7 +16,7 @@ namespace {
 
 } // namespace
 
-QList<Record> parse(const QByteArray &utf8) {
+QList<Record> parse(const QByteArray &utf8, QList<int> *lines) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(utf8);
     if (decoder.hasError())
@@ -24,6 +24,8 @@ QList<Record> parse(const QByteArray &utf8) {
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
 
+    if (lines)
+        lines->clear();
     QList<Record> records;
     Record record;
     QString field;
@@ -32,6 +34,7 @@ QList<Record> parse(const QByteArray &utf8) {
     bool fieldStarted = false;
     int line = 1;
     int fieldLine = 1;
+    int recordLine = 1;
 
     const auto endField = [&] {
         if (quoted || !field.isEmpty())
@@ -45,8 +48,11 @@ QList<Record> parse(const QByteArray &utf8) {
     const auto endRecord = [&] {
         endField();
         // A blank line is no record.
-        if (!(record.size() == 1 && !record.first()))
+        if (!(record.size() == 1 && !record.first())) {
             records.append(record);
+            if (lines)
+                lines->append(recordLine);
+        }
         record.clear();
     };
 
@@ -80,7 +86,7 @@ QList<Record> parse(const QByteArray &utf8) {
             continue;
         } else if (c == u'\n') {
             endRecord();
-            ++line;
+            recordLine = ++line;
         } else {
             if (quoted)
                 fail(u"Línea %1: texto tras la comilla de cierre de un campo."_s.arg(line));

@@ -15,7 +15,7 @@ using Field = std::optional<QString>;
 using Record = QList<Field>;
 
 // Throws std::runtime_error, naming the line, for text that is not valid UTF-8 or a quote
-// left open.
-QList<Record> parse(const QByteArray &utf8);
+// left open. `lines`, when given, receives the line each record starts on.
+QList<Record> parse(const QByteArray &utf8, QList<int> *lines = nullptr);
 
 } // namespace CsvReader

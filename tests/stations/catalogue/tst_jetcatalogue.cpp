@@ -225,9 +225,18 @@ void TestJetCatalogue::buildsCatalogueFromCsv() {
     const std::pair<QByteArray, QString> refused[] = {
         {"Pais,Nombre,URL,Medio\n", u"primera línea"_s},
         {header + "Perú,RPP,http://rpp/,wmp\n", u"Registro 2"_s},
-        {header + "Perú,RPP,http://rpp/\n", u"Registro 2"_s}};
-    for (const auto &[bad, message] : refused)
-        QVERIFY(failureOf([&] { CatalogueCsv::toWriter(bad); }).contains(message));
+        {header + "Perú,RPP,http://rpp/\n", u"Registro 2"_s},
+        // A name with a line break would write lines of its own into the settings file.
+        {header + "Perú,RPP,http://rpp/,WMP\n"
+                  "España,\"Radio\r\nAutoconnect=1\r\n[Evil]\r\nX=1\",http://evil/,WMP\n",
+         u"línea 3: NombreRadio"_s},
+        {header + "Perú\t,RPP,http://rpp/,WMP\n", u"línea 2: Pais"_s},
+        {header + "Perú,RPP,http://rpp/,WMP\nPerú,\u2028RPP,http://rpp/,WMP\n",
+         u"línea 3: NombreRadio"_s}};
+    for (const auto &[bad, message] : refused) {
+        const QString failure = failureOf([&] { CatalogueCsv::toWriter(bad); });
+        QVERIFY2(failure.contains(message), qPrintable(failure));
+    }
 }
 
 void TestJetCatalogue::shipsTheStationsOfData() {
