@@ -145,7 +145,7 @@ void TestShellWindow::command1OpensAndCloses() {
         QTest::qWait(5);
     }
     QCOMPARE(main.command1->text(), u"<< Opciones"_s);
-    QVERIFY2(widths.size() >= 6, qPrintable(u"%1 outlines seen"_s.arg(widths.size())));
+    QVERIFY2(widths.size() >= 5, qPrintable(u"%1 outlines seen"_s.arg(widths.size())));
     // The first step is at fraction 0, two pixels short of the closed outline.
     QVERIFY(std::is_sorted(widths.cbegin() + 1, widths.cend()));
     QCOMPARE(finished.count(), 1);
