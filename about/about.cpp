@@ -168,14 +168,29 @@ About::About(UrlOpener &opener, QWidget *parent)
 }
 
 void About::Form_Load() {
+    centre();
+    m_centreWhenFramed = frameGeometry().size() == size();
+    m_timer1.start();
+}
+
+void About::centre() {
     const QRect area = screen()->availableGeometry();
     const QRect areaTwips(Twips::fromPixels(area.x()), Twips::fromPixels(area.y()),
                           Twips::fromPixels(area.width()), Twips::fromPixels(area.height()));
     const QSize outer = frameGeometry().size();
     const QPoint origin = WindowCentring::origin(
         areaTwips, QSize(Twips::fromPixels(outer.width()), Twips::fromPixels(outer.height())));
+    // A window's position is that of its frame.
     move(Twips::point(origin.x(), origin.y()));
-    m_timer1.start();
+}
+
+void About::moveEvent(QMoveEvent *event) {
+    QWidget::moveEvent(event);
+    // Once, when the window manager has put its frame around the window.
+    if (m_centreWhenFramed && frameGeometry().size() != size()) {
+        m_centreWhenFramed = false;
+        centre();
+    }
 }
 
 void About::Timer1_Timer() {

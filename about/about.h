@@ -31,12 +31,17 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
+    void centre();
     void placePicture2();
 
     UrlOpener &m_opener;
     QWidget *m_picture2 = nullptr;
     QTimer m_timer1;
     int m_picture2Top;
+    // The frame's size is known only once the window manager has framed the
+    // window: until then the centring was a guess.
+    bool m_centreWhenFramed = false;
 };

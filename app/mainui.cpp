@@ -72,7 +72,7 @@ void MainUi::setupUi(QWidget *Main) {
     for (ClickLabel *label : {lblCon, lblCambiar, lblVol})
         label->setTextColor(red);
     for (ClickLabel *label : {lblCon, lblCambiar})
-        label->setAlignment(Qt::AlignCenter);
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     for (QWidget *control :
          {static_cast<QWidget *>(imgConectar), static_cast<QWidget *>(lblCon),
           static_cast<QWidget *>(ImgCambiar), static_cast<QWidget *>(lblCambiar)})
@@ -100,7 +100,6 @@ void MainUi::setupUi(QWidget *Main) {
     lblDigs = caption(Main, u"lblDigs"_s, u"Digitos de volumen"_s, 8100, 420, 855, 615);
     lblDigs->setFont(designedFont(u"MS Sans Serif"_s, 8.25, true));
     lblDigs->setWordWrap(true);
-    lblDigs->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     for (ClickLabel *label : {lblOrigen, lblAutocon, lblSkin, lblCreditos, lblDigs})
         label->setTextColor(Main->palette().color(QPalette::ButtonText));
 

@@ -171,7 +171,7 @@ void Main::setControlBoxColor(const QColor &color) {
 }
 
 void Main::setCustomDigitPicture(int index, const QImage &picture) {
-    m_digits->imgDigCust().at(index)->setPicture(QPixmap::fromImage(picture));
+    m_digits->setCustomPicture(index, picture);
 }
 
 void Main::setMainLabelColor(const QColor &color) {

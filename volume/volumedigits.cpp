@@ -7,6 +7,7 @@
 #include "twips.h"
 
 #include <QButtonGroup>
+#include <QImage>
 #include <QPalette>
 #include <QRadioButton>
 
@@ -20,6 +21,7 @@ constexpr int RowLeft = 9840;
 constexpr int SelectorLeft = 9420;
 constexpr int OptionLeft = 9060;
 
+const QSize DigitBox = Twips::size(405, 405);
 const QPoint DisplayPosition = Twips::point(2760, 840);
 // Wholly outside the window for any picture up to 33 pixels square.
 const QPoint ParkingPosition = Twips::point(-500, -500);
@@ -52,6 +54,10 @@ VolumeDigits::VolumeDigits(MainState &state, QWidget *Main, PlayerComponent *Med
         for (int element = 0; element < Elements; ++element) {
             auto *image = new PictureImage(Main);
             image->setObjectName(ArrayNames[set] + QString::number(element));
+            // However large a skin's picture, the element keeps its designed
+            // box, and it answers no clicks: whatever lies below takes them.
+            image->setFixedSize(DigitBox);
+            image->setAttribute(Qt::WA_TransparentForMouseEvents);
             image->setPicture(QPixmap(builtInPicture(set, element)));
             image->move(Twips::point(element == Selector ? SelectorLeft : RowLeft, RowTop[set]));
             image->setVisible(element >= OffPicture);
@@ -80,6 +86,17 @@ QString VolumeDigits::builtInPicture(int colourSet, int element) {
     static const std::array<QString, SetCount> folders = {u"red"_s, u"green"_s, u"blue"_s,
                                                           u"custom"_s};
     return u":/digits/%1/%2.gif"_s.arg(folders.at(colourSet)).arg(element);
+}
+
+void VolumeDigits::setCustomPicture(int element, const QImage &picture) {
+    if (element < 0 || element >= Elements)
+        return;
+    const bool tooLarge =
+        picture.width() > DigitBox.width() || picture.height() > DigitBox.height();
+    const QImage fitted =
+        tooLarge ? picture.scaled(DigitBox, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                 : picture;
+    m_sets[Custom][element]->setPicture(QPixmap::fromImage(fitted));
 }
 
 void VolumeDigits::SetVolNum(bool Apagado) {

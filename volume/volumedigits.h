@@ -8,6 +8,7 @@
 
 struct MainState;
 class PictureImage;
+class QImage;
 class QRadioButton;
 class QWidget;
 class PlayerComponent;
@@ -51,6 +52,9 @@ public:
     const QList<PictureImage *> &imgDigAzul() const { return m_sets[Blue]; }
     // A skin loads its own pictures into these.
     const QList<PictureImage *> &imgDigCust() const { return m_sets[Custom]; }
+    // A skin's picture for element 0..12 of the custom set. One larger than
+    // the designed 27 x 27 box is scaled down into it, its proportions kept.
+    void setCustomPicture(int element, const QImage &picture);
     const QList<PictureImage *> &elements(int colourSet) const { return m_sets.at(colourSet); }
 
     const QList<QRadioButton *> &optColor() const { return m_optColor; }

@@ -6,6 +6,8 @@ ClickLabel::ClickLabel(const QString &text, QWidget *parent)
     : QLabel(text, parent) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
+    // Captions read from the top of their box, as the window was designed.
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void ClickLabel::setTextColor(const QColor &color) {

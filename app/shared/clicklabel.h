@@ -2,8 +2,9 @@
 
 #include <QLabel>
 
-// A caption label: transparent, one text colour, and a click signal so that a
-// click on a caption lying over an image can count as a click on the image.
+// A caption label: transparent, drawn from the top of its box, one text
+// colour, and a click signal so that a click on a caption lying over an image
+// can count as a click on the image.
 class ClickLabel : public QLabel {
     Q_OBJECT
 

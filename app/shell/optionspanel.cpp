@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -15,6 +17,8 @@ const QString CaptionClosed = u"Opciones >>"_s;
 const QString CaptionOpen = u"<< Opciones"_s;
 constexpr int Command1Step = 32; // twips per animation step
 constexpr qint16 AnimationSteps = 200;
+// About as often as a screen refreshes.
+constexpr int SlideTickMs = 15;
 
 } // namespace
 
@@ -24,6 +28,9 @@ OptionsPanel::OptionsPanel(QWidget *window, QAbstractButton *command1, QObject *
     , m_command1(command1)
     , m_command1Left(Twips::fromPixels(command1->x())) {
     connect(command1, &QAbstractButton::clicked, this, &OptionsPanel::Command1_Click);
+    m_slide.setTimerType(Qt::PreciseTimer);
+    m_slide.setInterval(SlideTickMs);
+    connect(&m_slide, &QTimer::timeout, this, &OptionsPanel::slideOn);
 }
 
 std::vector<double> OptionsPanel::fractions(qint16 steps, qint16 direction) {
@@ -40,27 +47,62 @@ std::vector<double> OptionsPanel::fractions(qint16 steps, qint16 direction) {
     return result;
 }
 
-void OptionsPanel::AnimaOpciones(qint16 steps, qint16 direction) {
-    const std::vector<double> outlines = fractions(steps, direction);
-    if (m_window && !m_window->isVisible() && !outlines.empty()) {
+void OptionsPanel::AnimaOpciones(qint16 steps, qint16 direction, std::function<void()> atEnd) {
+    // One slide at a time; a second would leave the first one's end undone.
+    if (isSliding())
+        return;
+    m_steps = fractions(steps, direction);
+    m_drawn = 0;
+    m_direction = direction;
+    m_slideStartLeft = m_command1Left;
+    m_atEnd = std::move(atEnd);
+    if (m_steps.empty() || !m_window || !m_window->isVisible()) {
         // Nobody sees the slide of a window not on screen (start-up closes
         // the panel before the window shows): only where it ends.
-        setOutline(outlines.back());
-        setCommand1Left(m_command1Left + direction * Command1Step * int(outlines.size()));
+        m_drawn = m_steps.size();
+        if (!m_steps.empty()) {
+            setOutline(m_steps.back());
+            setCommand1Left(m_slideStartLeft + direction * Command1Step * int(m_steps.size()));
+        }
+        endSlide();
         return;
     }
-    for (const double r : outlines) {
-        // Pending events run between the steps so that timers and repaints go on.
-        QCoreApplication::processEvents();
-        setOutline(r);
-        QCoreApplication::processEvents();
-        setCommand1Left(m_command1Left + direction * Command1Step);
-        QCoreApplication::processEvents();
+    // Paced by the clock, not run back to back: a person sees the outline
+    // grow, and the event loop stays free for timers and repaints meanwhile.
+    m_slideClock.start();
+    m_slide.start();
+    slideOn();
+}
+
+void OptionsPanel::slideOn() {
+    const std::size_t count = m_steps.size();
+    const auto due = std::min<std::size_t>(
+        count, 1 + std::size_t(m_slideClock.elapsed() * qint64(count) / SlideMs));
+    if (due > m_drawn) {
+        // A late tick draws only the latest step due; the button lands where
+        // every step in between would have put it.
+        m_drawn = due;
+        setOutline(m_steps[m_drawn - 1]);
+        setCommand1Left(m_slideStartLeft + m_direction * Command1Step * int(m_drawn));
+    }
+    if (m_drawn == count) {
+        m_slide.stop();
+        endSlide();
     }
 }
 
+void OptionsPanel::endSlide() {
+    // Moved out first: what runs at the end may start another slide.
+    const std::function<void()> atEnd = std::move(m_atEnd);
+    m_atEnd = {};
+    if (atEnd)
+        atEnd();
+    Q_EMIT slideFinished();
+}
+
 void OptionsPanel::closeAtStartup() {
-    AnimaOpciones(AnimationSteps, -1);
+    // Before the window shows: where a closing slide would end.
+    setOutline(fractions(AnimationSteps, -1).back());
     setCommand1Left(Command1ClosedLeft);
 }
 
@@ -92,24 +134,31 @@ double OptionsPanel::twipsPerPixelY() const {
 }
 
 void OptionsPanel::Command1_Click() {
-    if (!m_window || !m_command1)
+    // A click during a slide is refused, as the window refuses all input then.
+    if (!m_window || !m_command1 || isSliding())
         return;
-    // No click may land while the animation lets pending events run. The
-    // window refuses its input as a disabled window would, but without
-    // greying every control for the length of the animation.
-    QCoreApplication::instance()->installEventFilter(this);
     const QString caption = m_command1->text();
+    if (caption != CaptionClosed && caption != CaptionOpen)
+        return;
+    // No click may land while the panel slides. The window refuses its input
+    // as a disabled window would, but without greying every control meanwhile.
+    QCoreApplication::instance()->installEventFilter(this);
     if (caption == CaptionClosed) {
         // Widen first, so the growing outline never reaches past the window.
         setWindowWidth(OpenWidth);
-        AnimaOpciones(AnimationSteps, 1);
-        m_command1->setText(CaptionOpen);
-    } else if (caption == CaptionOpen) {
-        AnimaOpciones(AnimationSteps, -1);
-        setWindowWidth(ClosedWidth);
-        m_command1->setText(CaptionClosed);
+        AnimaOpciones(AnimationSteps, 1, [this] {
+            if (m_command1)
+                m_command1->setText(CaptionOpen);
+            QCoreApplication::instance()->removeEventFilter(this);
+        });
+    } else {
+        AnimaOpciones(AnimationSteps, -1, [this] {
+            setWindowWidth(ClosedWidth);
+            if (m_command1)
+                m_command1->setText(CaptionClosed);
+            QCoreApplication::instance()->removeEventFilter(this);
+        });
     }
-    QCoreApplication::instance()->removeEventFilter(this);
 }
 
 bool OptionsPanel::eventFilter(QObject *watched, QEvent *event) {

@@ -2,9 +2,12 @@
 
 #include "windowoutline.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
+#include <functional>
 #include <vector>
 
 class QAbstractButton;
@@ -27,10 +30,15 @@ public:
     // Opening fractions that AnimaOpciones steps through, in order.
     static std::vector<double> fractions(qint16 steps, qint16 direction);
 
-    void AnimaOpciones(qint16 steps, qint16 direction);
+    // Starts the slide through the steps; atEnd runs once the last step is
+    // drawn. On a window not shown the slide ends at once. Ignored while a
+    // slide is under way.
+    void AnimaOpciones(qint16 steps, qint16 direction, std::function<void()> atEnd = {});
 
     // Start-up always leaves the panel closed.
     void closeAtStartup();
+
+    bool isSliding() const { return m_slide.isActive(); }
 
     // Outer window width in twips; a frameless window's width is its client width.
     void setWindowWidth(int twips);
@@ -46,17 +54,35 @@ public:
     double twipsPerPixelX() const;
     double twipsPerPixelY() const;
 
+    // How long a slide takes, whatever the machine's speed.
+    static constexpr int SlideMs = 400;
+
 public Q_SLOTS:
     void Command1_Click();
+
+Q_SIGNALS:
+    // A slide has ended and the panel is in its new state.
+    void slideFinished();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setOutline(double r);
+    void slideOn();
+    void endSlide();
 
     QPointer<QWidget> m_window;
     QPointer<QAbstractButton> m_command1;
     int m_command1Left = Command1ClosedLeft;
     WindowOutline m_regionVentana;
+
+    // The slide under way: its steps, how many are drawn, and what follows it.
+    QTimer m_slide;
+    QElapsedTimer m_slideClock;
+    std::vector<double> m_steps;
+    std::size_t m_drawn = 0;
+    qint16 m_direction = 0;
+    int m_slideStartLeft = 0;
+    std::function<void()> m_atEnd;
 };

@@ -122,7 +122,11 @@ void WindowStates::showFromTray() {
     // Back in the task list too, or a later minimize would lose the window.
     m_taskbarEntry.setListed(true);
     m_inTray = false;
-    m_window->show();
+    // The window manager may have restored a minimized window behind the
+    // toolkit's back; a stale minimized state would map it iconic, out of sight.
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_window->showNormal();
+    m_window->raise();
     m_window->activateWindow();
 }
 

@@ -5,10 +5,9 @@
 // Only the message boxes and the web panel are stand-ins.
 //
 // It reports the longest stalls of the user-interface thread (the gaps of a
-// 10 ms heartbeat timer, leaving out the panel animation, which runs its own
-// event loop), telling the program's own stalls from a loaded machine's, the
-// resident memory at start and end, and checks that both players still play
-// a tone at the end.
+// 10 ms heartbeat timer, the options panel's slides included), telling the program's own stalls
+// from a loaded machine's, the resident memory at start and end, and checks that both players still
+// play a tone at the end.
 //
 //   sv-soak [--cycles N] [--max-gap-ms M] [--seed S]
 //
@@ -114,15 +113,6 @@ public:
         m_watcher.join();
     }
 
-    // Gaps while paused are not counted.
-    void pause() { m_paused = true; }
-    void resume() {
-        m_paused = false;
-        m_last = m_clock.elapsed();
-        m_lastBeat = m_last;
-        m_lastCpuMs = threadCpuMs();
-    }
-
     // The longest gaps, longest first, and the longest the program caused.
     QList<Gap> longestGaps() const { return m_gaps; }
     Gap longestOfTheProgram() const { return m_program; }
@@ -169,25 +159,23 @@ private:
     void beat() {
         const qint64 now = m_clock.elapsed();
         const double cpuMs = threadCpuMs();
-        if (!m_paused) {
-            Gap gap;
-            gap.ms = now - m_last;
-            gap.where = phase;
-            const bool busy = cpuMs - m_lastCpuMs >= gap.ms / 2.0;
-            const int looked = m_lookedAt == m_last ? m_looked.load() : 0;
-            gap.cause = looked == 2 ? Cause::Blocked : busy ? Cause::Busy : Cause::Machine;
-            if (m_gaps.size() < 5 || gap.ms > m_gaps.last().ms) {
-                auto at = std::find_if(m_gaps.begin(), m_gaps.end(),
-                                       [&gap](const Gap &g) { return g.ms < gap.ms; });
-                m_gaps.insert(at, gap);
-                if (m_gaps.size() > 5)
-                    m_gaps.removeLast();
-            }
-            if (gap.cause != Cause::Machine && gap.ms > m_program.ms)
-                m_program = gap;
-            if (gap.ms > 50)
-                ++m_over50;
+        Gap gap;
+        gap.ms = now - m_last;
+        gap.where = phase;
+        const bool busy = cpuMs - m_lastCpuMs >= gap.ms / 2.0;
+        const int looked = m_lookedAt == m_last ? m_looked.load() : 0;
+        gap.cause = looked == 2 ? Cause::Blocked : busy ? Cause::Busy : Cause::Machine;
+        if (m_gaps.size() < 5 || gap.ms > m_gaps.last().ms) {
+            auto at = std::find_if(m_gaps.begin(), m_gaps.end(),
+                                   [&gap](const Gap &g) { return g.ms < gap.ms; });
+            m_gaps.insert(at, gap);
+            if (m_gaps.size() > 5)
+                m_gaps.removeLast();
         }
+        if (gap.cause != Cause::Machine && gap.ms > m_program.ms)
+            m_program = gap;
+        if (gap.ms > 50)
+            ++m_over50;
         m_last = now;
         m_lastBeat = now;
         m_lastCpuMs = cpuMs;
@@ -201,7 +189,6 @@ private:
     QList<Gap> m_gaps;
     Gap m_program;
     int m_over50 = 0;
-    bool m_paused = false;
     std::atomic<qint64> m_lastBeat{0};
     std::atomic<qint64> m_lookedAt{-1};
     std::atomic<int> m_looked{0};
@@ -362,9 +349,9 @@ int main(int argc, char *argv[]) {
             patience);
     };
     const auto animatePanel = [&] {
-        heartbeat.pause();
-        window.optionsPanel().Command1_Click();
-        heartbeat.resume();
+        OptionsPanel &panel = window.optionsPanel();
+        panel.Command1_Click();
+        waitFor([&panel] { return !panel.isSliding(); }, 5000);
     };
 
     // The station is back on air once this long has passed since it went off.

@@ -5,7 +5,10 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +27,42 @@ QList<About *> visibleAboutWindows() {
         if (auto *about = qobject_cast<About *>(widget); about && about->isVisible())
             found.append(about);
     return found;
+}
+
+bool managerRuns() {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"),
+                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    return xprop.waitForFinished(5000) && xprop.readAllStandardOutput().contains("window id");
+}
+
+QString tool(const QString &program, const QStringList &arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(5000) ? QString::fromUtf8(process.readAllStandardOutput())
+                                         : QString();
+}
+
+// The window's frame as the X server has it: the inner window's place on the
+// screen, widened by the frame extents the window manager declares. Null
+// until the window is framed.
+QRect frameOnScreen(const QWidget &window) {
+    const QString id = QString::number(window.winId());
+    const QString info = tool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
+    const QString extents = tool(QStringLiteral("xprop"),
+                                 {QStringLiteral("-id"), id, QStringLiteral("_NET_FRAME_EXTENTS")});
+    const auto value = [&info](const char *label) {
+        const QRegularExpression re(QLatin1StringView(label) + QStringLiteral(":\\s+(-?\\d+)"));
+        return re.match(info).captured(1).toInt();
+    };
+    const QRegularExpressionMatch e =
+        QRegularExpression(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)")).match(extents);
+    if (!e.hasMatch() || info.isEmpty())
+        return {};
+    const QRect inner(value("Absolute upper-left X"), value("Absolute upper-left Y"),
+                      value("Width"), value("Height"));
+    return inner.adjusted(-e.captured(1).toInt(), -e.captured(3).toInt(), e.captured(2).toInt(),
+                          e.captured(4).toInt());
 }
 
 } // namespace
@@ -70,6 +109,38 @@ private Q_SLOTS:
         QVERIFY(qAbs(2 * about.frameGeometry().top() + about.frameGeometry().height() -
                      (2 * area.top() + area.height())) <= 1);
         QVERIFY(about.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+    }
+
+    // Under a window manager it is the frame that sits in the middle, once
+    // the manager has put it around the window.
+    void frameCentredUnderAWindowManager() {
+        QProcess windowManager;
+        windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY2(windowManager.waitForStarted(), "openbox did not start");
+        const auto stop = qScopeGuard([&] {
+            windowManager.terminate();
+            windowManager.waitForFinished(5000);
+        });
+        // A window mapped before the manager takes charge is never framed.
+        QTRY_VERIFY_WITH_TIMEOUT(managerRuns(), 10000);
+
+        RecordingOpener opener;
+        AboutLauncher launcher(opener);
+        launcher.lblCreditos_Click();
+        About *about = launcher.openWindow();
+        const QRect area = about->screen()->availableGeometry();
+        QRect frame;
+        QTRY_VERIFY_WITH_TIMEOUT(!(frame = frameOnScreen(*about)).isNull(), 10000);
+        QTRY_VERIFY2(
+            (frame = frameOnScreen(*about),
+             qAbs(2 * frame.left() + frame.width() - (2 * area.left() + area.width())) <= 1 &&
+                 qAbs(2 * frame.top() + frame.height() - (2 * area.top() + area.height())) <= 1),
+            qPrintable(QStringLiteral("frame at %1,%2 %3x%4")
+                           .arg(frame.x())
+                           .arg(frame.y())
+                           .arg(frame.width())
+                           .arg(frame.height())));
+        launcher.closeIfOpen();
     }
 
     void oneWindowAtATimeAndAFreshOneAfterCerrar() {

@@ -1,4 +1,5 @@
 #include "advertisingpanel.h"
+#include "clicklabel.h"
 #include "jetwriter.h"
 #include "mainwindow.h"
 #include "picturebox.h"
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -39,6 +41,17 @@ public:
 QByteArray readFile(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The first pixel row with anything drawn on it, or -1.
+int firstInkRow(const QImage &look) {
+    for (int y = 0; y < look.height(); ++y) {
+        for (int x = 0; x < look.width(); ++x) {
+            if (qAlpha(look.pixel(x, y)) > 128)
+                return y;
+        }
+    }
+    return -1;
 }
 
 } // namespace
@@ -156,6 +169,18 @@ private Q_SLOTS:
             QVERIFY(control->x() >= window->width());
         QCOMPARE(ui.mnuVol.size(), 11);
         QCOMPARE(ui.mnuVol.last()->text(), u"Silencio"_s);
+    }
+
+    // Captions are drawn from the top of their designed box, not centred in it.
+    void captionsStartAtTheTopOfTheirBox() {
+        auto window = makeMain();
+        window->Form_Load();
+        const MainUi &ui = window->ui();
+        for (ClickLabel *caption : {ui.lblVol, ui.lblCon, ui.lblCambiar}) {
+            const int firstRow = firstInkRow(caption->grab().toImage());
+            QVERIFY2(firstRow >= 0 && firstRow <= 3,
+                     qPrintable(caption->objectName() + u": first row %1"_s.arg(firstRow)));
+        }
     }
 
     void missingCatalogueStopsStartUpAndWritesNothing() {

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -141,6 +142,7 @@ private Q_SLOTS:
     void changeOfSet();
     void setFromDigitType_data();
     void setFromDigitType();
+    void largeSkinPicturesKeepToTheirBox();
 };
 
 void TestVolumeControl::arrowsStepBetweenTheEnds() {
@@ -301,6 +303,36 @@ void TestVolumeControl::setFromDigitType() {
     rig.digits->selectFromDigitType();
     QCOMPARE(rig.state.VolCol, written);
     rig.expectApplied(set);
+}
+
+// A skin's digit pictures far larger than the box, transparent ones too,
+// neither cover the window nor take its clicks.
+void TestVolumeControl::largeSkinPicturesKeepToTheirBox() {
+    Rig rig;
+    auto *cmdCloseApp = new QPushButton(u"X"_s, &rig.Main);
+    cmdCloseApp->setGeometry(Twips::rect(3120, 60, 195, 195));
+    cmdCloseApp->show();
+    rig.imgConectar->setGeometry(Twips::rect(2040, 420, 1395, 315));
+    QImage clear(300, 300, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    for (int element = 0; element < VolumeDigits::Elements; ++element)
+        rig.digits->setCustomPicture(element, clear);
+    // Scaled into the box, a wide one kept in proportion.
+    QImage wide(600, 300, QImage::Format_RGB32);
+    wide.fill(Qt::green);
+    rig.digits->setCustomPicture(9, wide);
+    QCOMPARE(rig.digits->imgDigCust()[9]->picture().size(), QSize(27, 13));
+    rig.digits->selectOption(VolumeDigits::Custom);
+    rig.connectStation();
+
+    for (int set = 0; set < VolumeDigits::SetCount; ++set)
+        for (const PictureImage *element : rig.digits->elements(set))
+            QCOMPARE(element->size(), QSize(27, 27));
+    QCOMPARE(rig.Main.childAt(cmdCloseApp->geometry().center()), cmdCloseApp);
+    QCOMPARE(rig.Main.childAt(rig.imgConectar->geometry().center()), rig.imgConectar);
+    QCOMPARE(rig.Main.childAt(Twips::point(3180, 840) + QPoint(8, 3)), rig.Scroll1);
+    // Nor does the one on show: nothing happens on a click on it.
+    QCOMPARE(rig.Main.childAt(Twips::point(2760, 840) + QPoint(13, 13)), nullptr);
 }
 
 QTEST_MAIN(TestVolumeControl)

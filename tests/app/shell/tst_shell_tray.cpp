@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -43,6 +44,25 @@ QWidget *iconWidget() {
     return nullptr;
 }
 
+// What the window manager says of the window: "Normal", "Iconic", or empty
+// while it does not manage it.
+QString wmState(QWidget &window) {
+    QProcess xprop;
+    xprop.start(u"xprop"_s, {u"-id"_s, QString::number(window.winId()), u"WM_STATE"_s});
+    if (!xprop.waitForFinished(5000))
+        return {};
+    const QString said = QString::fromUtf8(xprop.readAllStandardOutput());
+    const qsizetype at = said.indexOf(u"window state: "_s);
+    const QString state = at < 0 ? QString() : said.mid(at + 14).section(u'\n', 0, 0).trimmed();
+    return state == u"Withdrawn"_s ? QString() : state;
+}
+
+bool runTool(const QString &tool, const QStringList &arguments) {
+    QProcess process;
+    process.start(tool, arguments);
+    return process.waitForFinished(5000) && process.exitCode() == 0;
+}
+
 } // namespace
 
 class TestShellTray : public QObject {
@@ -54,6 +74,7 @@ private Q_SLOTS:
     void trayMessages();
     void iconClicks();
     void taskListEntry();
+    void backFromTheTrayAfterARestoreByTheWindowManager();
     void statusList();
     void startupState();
     void noTrayMinimizes();
@@ -153,6 +174,39 @@ void TestShellTray::taskListEntry() {
     QTRY_VERIFY(!entry.isSkipped());
     windowManager.terminate();
     QVERIFY(windowManager.waitForFinished(5000));
+}
+
+// Minimized with "-", restored from the task list by the window manager, then
+// to the tray and back: the window must come back normal, not iconic.
+void TestShellTray::backFromTheTrayAfterARestoreByTheWindowManager() {
+    QProcess windowManager;
+    windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
+    QVERIFY2(windowManager.waitForStarted(), "openbox did not start");
+    const auto stop = qScopeGuard([&] {
+        windowManager.terminate();
+        windowManager.waitForFinished(5000);
+    });
+    MainWindow main;
+    // A window mapped before the manager takes charge is never managed.
+    QTRY_VERIFY_WITH_TIMEOUT(runTool(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}) &&
+                                 (main.window.show(), wmState(main.window) == u"Normal"_s),
+                             10000);
+
+    main.states.cmdMinimizeApp_Click();
+    QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Iconic"_s, 10000);
+    const QString id = QString::number(main.window.winId());
+    QVERIFY(runTool(u"xdotool"_s, {u"windowactivate"_s, id}));
+    QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Normal"_s, 10000);
+
+    main.states.cmdGoTray_Click();
+    QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), QString(), 10000);
+    main.states.mnuWinOpen_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(!wmState(main.window).isEmpty(), 10000);
+    QCOMPARE(wmState(main.window), u"Normal"_s);
+    // The toolkit may hear of the window manager's state changes a little later.
+    QTRY_VERIFY(main.window.isVisible() && !main.window.isMinimized());
+    QVERIFY(!main.states.trayIcon()->isVisible());
+    QTRY_VERIFY(!main.states.taskbarEntry().isSkipped());
 }
 
 void TestShellTray::statusList() {

@@ -3,15 +3,16 @@
 #include "windowdrag.h"
 #include "windowoutline.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -127,25 +128,36 @@ void TestShellWindow::command1OpensAndCloses() {
     QCOMPARE(closedMask.boundingRect(), QRect(0, 0, 240, 202));
     QTRY_COMPARE(shownRegion(main.window), closedMask);
 
-    // Timers go on during the animation, clicks are refused.
-    int ticks = 0;
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-    ticker.start(0);
     QSignalSpy clicks(main.command1, &QPushButton::clicked);
-    QTimer::singleShot(0, [&] { QTest::mouseClick(main.command1, Qt::LeftButton); });
+    QSignalSpy finished(main.panel.get(), &OptionsPanel::slideFinished);
+    QTest::mouseClick(main.command1, Qt::LeftButton);
+    // Refused while the panel slides.
     QTest::mouseClick(main.command1, Qt::LeftButton);
     QCOMPARE(clicks.count(), 1);
-    QVERIFY(ticks > 100);
 
+    // The outline grows where a person sees it, one width after another.
+    QList<int> widths{closedMask.boundingRect().width()};
+    QElapsedTimer waited;
+    waited.start();
+    while (main.command1->text() != u"<< Opciones"_s && waited.elapsed() < 10000) {
+        if (const int width = main.window.mask().boundingRect().width(); width != widths.last())
+            widths.append(width);
+        QTest::qWait(5);
+    }
     QCOMPARE(main.command1->text(), u"<< Opciones"_s);
+    QVERIFY2(widths.size() >= 5, qPrintable(u"%1 outlines seen"_s.arg(widths.size())));
+    // The first step is at fraction 0, two pixels short of the closed outline.
+    QVERIFY(std::is_sorted(widths.cbegin() + 1, widths.cend()));
+    QCOMPARE(finished.count(), 1);
+
     QCOMPARE(main.command1->x(), Twips::toPixels(8260));
     QCOMPARE(main.window.width(), Twips::toPixels(10185));
     QCOMPARE(main.window.mask().boundingRect(), QRect(0, 0, 670, 202));
     QTRY_COMPARE(shownRegion(main.window), main.window.mask());
 
     QTest::mouseClick(main.command1, Qt::LeftButton);
-    QCOMPARE(main.command1->text(), u"Opciones >>"_s);
+    QTRY_COMPARE(main.command1->text(), u"Opciones >>"_s);
+    QCOMPARE(finished.count(), 2);
     QCOMPARE(main.command1->x(), Twips::toPixels(1860));
     QCOMPARE(main.window.width(), Twips::toPixels(3705));
     QCOMPARE(main.window.mask(), closedMask);
