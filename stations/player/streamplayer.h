@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QSet>
@@ -87,6 +88,16 @@ private:
         QUrl url;
         int depth = 0;        // playlists followed to reach it
         bool fetched = false; // already read by us, so no playlist of ours
+        QList<QUrl> via;      // the playlists followed to reach it, outermost first
+    };
+
+    // An entry of the engine's current try, whether we loaded it or the
+    // engine found it in a playlist it read. Its address arrives later, and
+    // only for entries the engine found.
+    struct EngineEntry {
+        int depth = 0;
+        int64_t parent = -1;
+        QUrl url;
     };
 
     // What the engine told about the entry it plays: enough to tell a live
@@ -115,6 +126,8 @@ private:
     void handleEvent(const mpv_event &event);
     void handleEndOfEntry(const mpv_event &event);
     void handleMetadata(const mpv_event &event);
+    void checkEngineExpansion(const mpv_event &event);
+    bool leadsBack(const QUrl &url, int64_t parent) const;
     void askWhetherLive();
     void noteWhetherLive(const mpv_event &event);
 
@@ -129,6 +142,8 @@ private:
     void fetchPlaylist(const Candidate &candidate, FetchMoment moment);
     void playlistFetched(QNetworkReply *reply);
     void engineTryEnded();
+    bool spendOpen();
+    void abandonTry(const char *why);
     void giveUp();
     void scheduleReconnect();
     void clearEngineTry();
@@ -160,6 +175,8 @@ private:
     // What open() asked for; empty once stopped, failed or finished.
     QUrl m_address;
     QList<Candidate> m_candidates;
+    // Entries and playlists this try may still open before it counts as failed.
+    int m_opensLeft = 0;
     bool m_wasLive = false;
     QTimer m_retryTimer;
     QTimer m_engineWait;
@@ -171,7 +188,8 @@ private:
     uint64_t m_nextTag = 1000;
     uint64_t m_loadTag = 0;
     Candidate m_loading;
-    QSet<int64_t> m_entries;
+    QSet<int64_t> m_entries;            // still to be played or ended
+    QHash<int64_t, EngineEntry> m_tree; // all of them, ended ones too
     int64_t m_currentEntry = -1;
     bool m_entryLoaded = false;
     LiveFacts m_live;
