@@ -330,6 +330,11 @@ void StreamPlayer::handleEndOfEntry(const mpv_event &event) {
         // The event names no addresses; the playlist does, to tell a list that leads back.
         if (end->playlist_insert_num_entries > 0)
             m_lib->getPropertyAsync(m_mpv, PlaylistReply, "playlist", MPV_FORMAT_NODE);
+    } else if (end->reason == MPV_END_FILE_REASON_ERROR && end->error == MPV_ERROR_AO_INIT_FAILED) {
+        // No other entry plays without an output either; the engine would
+        // otherwise go on to them, and we would read the stream as a playlist.
+        abandonTry("no audio output could be opened");
+        return;
     } else if (end->playlist_entry_id == m_currentEntry && m_entryLoaded) {
         const bool ended =
             end->reason == MPV_END_FILE_REASON_EOF || end->reason == MPV_END_FILE_REASON_ERROR;

@@ -245,6 +245,24 @@ private Q_SLOTS:
         QVERIFY(toneHeard(play(m_media)));
     }
 
+    void anAudioOutputThatCannotOpenLetsTheStationGo() {
+        const QByteArray options = qgetenv("SINTONET_MPV_OPTIONS");
+        const QString unwritable = m_dir.filePath(u"no-such-folder/out.wav"_s);
+        qputenv("SINTONET_MPV_OPTIONS", "ao=pcm, ao-pcm-file=" + QFile::encodeName(unwritable));
+        StreamPlayer mute(u"Mute"_s, VolumeScale::mediaPlayer(), m_window);
+        const int before = m_server->requests(u"/live.mp3"_s);
+        // The engine is made, with these options, by the first open().
+        mute.open(m_server->url(u"/live.mp3"_s).toString());
+        qputenv("SINTONET_MPV_OPTIONS", options);
+        QTRY_COMPARE_WITH_TIMEOUT(mute.state(), StreamPlayer::State::Failed, WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->liveListeners(), 0, WaitMs);
+        QTest::qWait(1000);
+        QCOMPARE(m_server->liveListeners(), 0);
+        QCOMPARE(mute.state(), StreamPlayer::State::Failed);
+        // The stream is no playlist either: nobody reads it once more.
+        QCOMPARE(m_server->requests(u"/live.mp3"_s), before + 1);
+    }
+
     void staysUsableWhileAStationStalls() {
         const int before = m_server->requests(u"/stall"_s);
         for (StreamPlayer *p : {m_media, m_real}) {
