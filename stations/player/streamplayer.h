@@ -32,7 +32,10 @@ class QWindow;
 //
 // Inside, a live station that drops is reconnected with a growing pause until
 // stop(); playlist kinds the engine does not read (ASX, XSPF, RAM, Windows
-// Media "[Reference]") are fetched and read by the component itself.
+// Media "[Reference]") are fetched and read by the component itself. Whoever
+// reads a playlist, a try follows them only a few deep, never back to one it
+// came out of, and opens a bounded number of addresses before it fails. A
+// try whose audio output cannot be opened fails at once.
 //
 // The engine's library loads in the background, so that it never holds up
 // the window: once the window holding the component is on screen, or at the
