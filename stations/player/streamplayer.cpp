@@ -25,11 +25,15 @@ constexpr uint64_t MetadataReply = 1;
 constexpr uint64_t FileSizeReply = 2;
 constexpr uint64_t SeekableReply = 3;
 constexpr uint64_t FileFormatReply = 4;
+constexpr uint64_t PlaylistReply = 5;
 
 constexpr int NetworkTimeoutMs = 10000;
 constexpr int EngineWaitMs = 5;
 constexpr qsizetype MaxPlaylistBytes = 256 * 1024;
 constexpr int MaxPlaylistDepth = 3;
+// Entries and playlists one try may open until something plays: a list of
+// thousands of dead addresses fails after these, not after thousands of requests.
+constexpr int MaxOpensPerTry = 20;
 constexpr int FirstRetryDelayMs = 1000;
 constexpr int LastRetryDelayMs = 30000;
 // Playing this long proves the station works: after a drop the pauses start short again.
@@ -268,14 +272,18 @@ void StreamPlayer::handleEvent(const mpv_event &event) {
             }
             const auto *reply = static_cast<const mpv_event_command *>(event.data);
             const mpv_node *id = mapValue(reply->result, "playlist_entry_id");
-            if (id && id->format == MPV_FORMAT_INT64)
+            if (id && id->format == MPV_FORMAT_INT64) {
                 m_entries.insert(id->u.int64);
+                m_tree.insert(id->u.int64, EngineEntry{m_loading.depth, -1, m_loading.url});
+            }
         }
         break;
     case MPV_EVENT_START_FILE: {
         const auto *start = static_cast<const mpv_event_start_file *>(event.data);
         m_currentEntry = start->playlist_entry_id;
         m_entryLoaded = false;
+        if (m_entries.contains(m_currentEntry))
+            spendOpen();
         break;
     }
     case MPV_EVENT_FILE_LOADED:
@@ -285,10 +293,15 @@ void StreamPlayer::handleEvent(const mpv_event &event) {
         }
         break;
     case MPV_EVENT_GET_PROPERTY_REPLY:
-        noteWhetherLive(event);
+        if (event.reply_userdata == PlaylistReply)
+            checkEngineExpansion(event);
+        else
+            noteWhetherLive(event);
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         if (m_entries.contains(m_currentEntry) && m_state != State::Playing) {
+            // A playlist of files may go on for long; only tries that play nothing are counted.
+            m_opensLeft = MaxOpensPerTry;
             m_playingSince.start();
             setState(State::Playing);
         }
@@ -322,9 +335,26 @@ void StreamPlayer::handleEndOfEntry(const mpv_event &event) {
         return;
     if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
         // A playlist the engine read itself: its entries are this try's now.
+        // The engine follows playlists without end, so the depth is ours to bound.
         m_redirected = true;
-        for (int i = 0; i < end->playlist_insert_num_entries; ++i)
+        const int depth = m_tree.value(end->playlist_entry_id).depth;
+        if (depth >= MaxPlaylistDepth) {
+            abandonTry("playlists nested too deep");
+            return;
+        }
+        for (int i = 0; i < end->playlist_insert_num_entries; ++i) {
             m_entries.insert(end->playlist_insert_id + i);
+            m_tree.insert(end->playlist_insert_id + i,
+                          EngineEntry{depth + 1, end->playlist_entry_id, QUrl()});
+        }
+        // The event names no addresses; the playlist does, to tell a list that leads back.
+        if (end->playlist_insert_num_entries > 0)
+            m_lib->getPropertyAsync(m_mpv, PlaylistReply, "playlist", MPV_FORMAT_NODE);
+    } else if (end->reason == MPV_END_FILE_REASON_ERROR && end->error == MPV_ERROR_AO_INIT_FAILED) {
+        // No other entry plays without an output either; the engine would
+        // otherwise go on to them, and we would read the stream as a playlist.
+        abandonTry("no audio output could be opened");
+        return;
     } else if (end->playlist_entry_id == m_currentEntry && m_entryLoaded) {
         const bool ended =
             end->reason == MPV_END_FILE_REASON_EOF || end->reason == MPV_END_FILE_REASON_ERROR;
@@ -365,6 +395,50 @@ void StreamPlayer::noteWhetherLive(const mpv_event &event) {
     }
 }
 
+// The addresses of the entries the engine found in playlists: an entry that
+// names a playlist it came out of makes a loop.
+void StreamPlayer::checkEngineExpansion(const mpv_event &event) {
+    if (event.error < 0)
+        return;
+    const auto *property = static_cast<const mpv_event_property *>(event.data);
+    if (property->format != MPV_FORMAT_NODE)
+        return;
+    const auto &list = *static_cast<const mpv_node *>(property->data);
+    if (list.format != MPV_FORMAT_NODE_ARRAY)
+        return;
+    for (int i = 0; i < list.u.list->num; ++i) {
+        const mpv_node &item = list.u.list->values[i];
+        const mpv_node *id = mapValue(item, "id");
+        const mpv_node *name = mapValue(item, "filename");
+        if (!id || id->format != MPV_FORMAT_INT64 || !name || name->format != MPV_FORMAT_STRING)
+            continue;
+        const auto entry = m_tree.find(id->u.int64);
+        if (entry == m_tree.end() || !entry->url.isEmpty())
+            continue;
+        entry->url = QUrl(QString::fromUtf8(name->u.string));
+        if (leadsBack(entry->url, entry->parent)) {
+            abandonTry("a playlist leads back to itself");
+            return;
+        }
+    }
+}
+
+bool StreamPlayer::leadsBack(const QUrl &url, int64_t parent) const {
+    const QUrl address = url.adjusted(QUrl::NormalizePathSegments);
+    for (auto at = m_tree.constFind(parent); at != m_tree.cend();
+         at = m_tree.constFind(at->parent)) {
+        if (at->url.adjusted(QUrl::NormalizePathSegments) == address)
+            return true;
+        if (at->parent == -1) {
+            // What we loaded: behind it, the playlists we read ourselves to get there.
+            return std::any_of(m_loading.via.cbegin(), m_loading.via.cend(), [&](const QUrl &v) {
+                return v.adjusted(QUrl::NormalizePathSegments) == address;
+            });
+        }
+    }
+    return false;
+}
+
 void StreamPlayer::handleMetadata(const mpv_event &event) {
     if (!m_entries.contains(m_currentEntry))
         return;
@@ -380,7 +454,8 @@ void StreamPlayer::handleMetadata(const mpv_event &event) {
 void StreamPlayer::startAddress(const QUrl &address) {
     if (address.isEmpty())
         return;
-    m_candidates = {Candidate{address}};
+    m_opensLeft = MaxOpensPerTry;
+    m_candidates = {Candidate{address, 0, false, {}}};
     tryNextCandidate();
 }
 
@@ -406,6 +481,8 @@ void StreamPlayer::loadIntoEngine(const Candidate &candidate) {
 
 void StreamPlayer::fetchPlaylist(const Candidate &candidate, FetchMoment moment) {
     abortFetch();
+    if (!spendOpen())
+        return;
     m_fetching = candidate;
     m_fetching.fetched = true;
     m_fetchMoment = moment;
@@ -447,9 +524,18 @@ void StreamPlayer::playlistFetched(QNetworkReply *reply) {
         m_fetchMoment == AfterEngineReadIt &&
         (playlist.kind == PlaylistParser::Kind::M3u || playlist.kind == PlaylistParser::Kind::Pls);
     if (!playlist.entries.isEmpty() && !triedByEngine) {
+        const QList<QUrl> via = m_fetching.via + QList<QUrl>{m_fetching.url};
         QList<Candidate> entries;
-        for (const QUrl &url : std::as_const(playlist.entries))
-            entries.append(Candidate{url, m_fetching.depth + 1});
+        for (const QUrl &url : std::as_const(playlist.entries)) {
+            const QUrl address = url.adjusted(QUrl::NormalizePathSegments);
+            for (const QUrl &list : via) {
+                if (list.adjusted(QUrl::NormalizePathSegments) == address) {
+                    abandonTry("a playlist leads back to itself");
+                    return;
+                }
+            }
+            entries.append(Candidate{url, m_fetching.depth + 1, false, via});
+        }
         m_candidates = entries + m_candidates;
         tryNextCandidate();
     } else if (m_fetchMoment == BeforeEngine) {
@@ -490,6 +576,27 @@ void StreamPlayer::engineTryEnded() {
     }
 }
 
+// False once the try has used up what it may open: it is over then.
+bool StreamPlayer::spendOpen() {
+    if (m_opensLeft-- > 0)
+        return true;
+    abandonTry("too many addresses tried");
+    return false;
+}
+
+// Ends the try as failed, whatever the engine or the fetcher still had in hand.
+void StreamPlayer::abandonTry(const char *why) {
+    if (m_address.isEmpty())
+        return;
+    qWarning("%s: %s: %s", qPrintable(objectName()), why, m_address.toEncoded().constData());
+    clearEngineTry();
+    abortFetch();
+    m_candidates.clear();
+    if (m_mpv)
+        command({"stop"});
+    giveUp();
+}
+
 void StreamPlayer::giveUp() {
     if (m_wasLive) {
         scheduleReconnect();
@@ -514,6 +621,7 @@ void StreamPlayer::clearEngineTry() {
     m_loadTag = 0;
     m_loading = Candidate();
     m_entries.clear();
+    m_tree.clear();
     m_entryLoaded = false;
     m_redirected = false;
     m_droppedLive = false;

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QSet>
@@ -31,7 +32,10 @@ class QWindow;
 //
 // Inside, a live station that drops is reconnected with a growing pause until
 // stop(); playlist kinds the engine does not read (ASX, XSPF, RAM, Windows
-// Media "[Reference]") are fetched and read by the component itself.
+// Media "[Reference]") are fetched and read by the component itself. Whoever
+// reads a playlist, a try follows them only a few deep, never back to one it
+// came out of, and opens a bounded number of addresses before it fails. A
+// try whose audio output cannot be opened fails at once.
 //
 // The engine's library loads in the background, so that it never holds up
 // the window: once the window holding the component is on screen, or at the
@@ -87,6 +91,16 @@ private:
         QUrl url;
         int depth = 0;        // playlists followed to reach it
         bool fetched = false; // already read by us, so no playlist of ours
+        QList<QUrl> via;      // the playlists followed to reach it, outermost first
+    };
+
+    // An entry of the engine's current try, whether we loaded it or the
+    // engine found it in a playlist it read. Its address arrives later, and
+    // only for entries the engine found.
+    struct EngineEntry {
+        int depth = 0;
+        int64_t parent = -1;
+        QUrl url;
     };
 
     // What the engine told about the entry it plays: enough to tell a live
@@ -115,6 +129,8 @@ private:
     void handleEvent(const mpv_event &event);
     void handleEndOfEntry(const mpv_event &event);
     void handleMetadata(const mpv_event &event);
+    void checkEngineExpansion(const mpv_event &event);
+    bool leadsBack(const QUrl &url, int64_t parent) const;
     void askWhetherLive();
     void noteWhetherLive(const mpv_event &event);
 
@@ -129,6 +145,8 @@ private:
     void fetchPlaylist(const Candidate &candidate, FetchMoment moment);
     void playlistFetched(QNetworkReply *reply);
     void engineTryEnded();
+    bool spendOpen();
+    void abandonTry(const char *why);
     void giveUp();
     void scheduleReconnect();
     void clearEngineTry();
@@ -160,6 +178,8 @@ private:
     // What open() asked for; empty once stopped, failed or finished.
     QUrl m_address;
     QList<Candidate> m_candidates;
+    // Entries and playlists this try may still open before it counts as failed.
+    int m_opensLeft = 0;
     bool m_wasLive = false;
     QTimer m_retryTimer;
     QTimer m_engineWait;
@@ -171,7 +191,8 @@ private:
     uint64_t m_nextTag = 1000;
     uint64_t m_loadTag = 0;
     Candidate m_loading;
-    QSet<int64_t> m_entries;
+    QSet<int64_t> m_entries;            // still to be played or ended
+    QHash<int64_t, EngineEntry> m_tree; // all of them, ended ones too
     int64_t m_currentEntry = -1;
     bool m_entryLoaded = false;
     LiveFacts m_live;

@@ -164,6 +164,30 @@ void ToneServer::respond(Client &client, const QByteArray &path, const QByteArra
               "[playlist]\nNumberOfEntries=1\nFile1=" + live + "\nLength1=-1\nVersion=2\n");
     } else if (path == "/list.m3u") {
         reply(socket, "200 OK", "audio/x-mpegurl", "#EXTM3U\n#EXTINF:-1,Tone\n" + live + "\n");
+    } else if (path == "/self.pls") {
+        reply(socket, "200 OK", "audio/x-scpls",
+              "[playlist]\nNumberOfEntries=1\nFile1=" + url(u"/self.pls"_s).toEncoded() + "\n");
+    } else if (path == "/self.m3u") {
+        reply(socket, "200 OK", "audio/x-mpegurl", url(u"/self.m3u"_s).toEncoded() + "\n");
+    } else if (path == "/self.asx" || path == "/loop.asx") {
+        const QString next = path == "/self.asx" ? u"/self.asx"_s : u"/loop.pls"_s;
+        reply(socket, "200 OK", "video/x-ms-asf",
+              "<asx version=\"3.0\"><entry><ref href=\"" + url(next).toEncoded() +
+                  "\"/></entry></asx>\r\n");
+    } else if (path == "/loop.pls") {
+        reply(socket, "200 OK", "audio/x-scpls",
+              "[playlist]\nNumberOfEntries=1\nFile1=" + url(u"/loop.asx"_s).toEncoded() + "\n");
+    } else if (path.startsWith("/chain.pls?n=")) {
+        const int next = path.mid(13).toInt() + 1;
+        reply(socket, "200 OK", "audio/x-scpls",
+              "[playlist]\nNumberOfEntries=1\nFile1=" +
+                  url(u"/chain.pls?n=%1"_s.arg(next)).toEncoded() + "\n");
+    } else if (path == "/dead.pls") {
+        QByteArray list = "[playlist]\nNumberOfEntries=5000\n";
+        for (int i = 1; i <= 5000; ++i)
+            list += "File" + QByteArray::number(i) + '=' + url(u"/dead?n=%1"_s.arg(i)).toEncoded() +
+                    '\n';
+        reply(socket, "200 OK", "audio/x-scpls", list);
     } else if (path == "/list.asx" || path.startsWith("/station?")) {
         reply(socket, "200 OK", "video/x-ms-asf",
               "<ASX version=\"3.0\"><Title>Tone</Title><Entry><Ref href=\"" + live +

@@ -20,6 +20,10 @@ class QTcpSocket;
 //   /station?id=7, /reference?id=7  (the same two under names that do not say so)
 //   /hls/index.m3u8  an HLS stream of AAC segments
 //   /garbage         a web page, /missing a 404, /stall never answers
+//   /self.pls, /self.m3u, /self.asx  playlists that list themselves
+//   /loop.asx, /loop.pls  two playlists that list each other
+//   /chain.pls?n=1   a playlist that lists the next one, without end
+//   /dead.pls        5,000 entries, all 404s under /dead
 class ToneServer : public QObject {
     Q_OBJECT
 
@@ -42,6 +46,7 @@ public:
     // Cuts every live listener off and turns new ones away for a while.
     void goOffAir(int milliseconds);
 
+    // Requests by path, the query left out.
     int requests(const QString &path) const { return m_requests.value(path); }
     int liveListeners() const;
     int openConnections() const { return int(m_clients.size()); }

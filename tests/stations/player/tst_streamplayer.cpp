@@ -216,6 +216,54 @@ private Q_SLOTS:
         }
     }
 
+    // Playlists that lead back to themselves or on to thousands of dead ends cost a
+    // handful of requests and end in failure, whoever reads them: the engine or the
+    // component.
+    void playlistsThatLeadNowhereStayCheap_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("counted");
+        QTest::addColumn<int>("most");
+        QTest::newRow("pls listing itself") << u"/self.pls"_s << u"/self.pls"_s << 10;
+        QTest::newRow("m3u listing itself") << u"/self.m3u"_s << u"/self.m3u"_s << 10;
+        QTest::newRow("asx listing itself") << u"/self.asx"_s << u"/self.asx"_s << 10;
+        QTest::newRow("asx and pls listing each other") << u"/loop.asx"_s << u"/loop.asx"_s << 10;
+        QTest::newRow("playlists without end") << u"/chain.pls?n=1"_s << u"/chain.pls"_s << 10;
+        QTest::newRow("5,000 dead entries") << u"/dead.pls"_s << u"/dead"_s << 25;
+    }
+
+    void playlistsThatLeadNowhereStayCheap() {
+        QFETCH(QString, path);
+        QFETCH(QString, counted);
+        QFETCH(int, most);
+        const int before = m_server->requests(counted);
+        m_media->open(m_server->url(path).toString());
+        QTRY_COMPARE_WITH_TIMEOUT(m_media->state(), StreamPlayer::State::Failed, WaitMs);
+        // The engine may have asked once more before it heard the stop; after that, nothing.
+        QTest::qWait(1000);
+        const int asked = m_server->requests(counted) - before;
+        QVERIFY2(asked <= most, qPrintable(QString::number(asked)));
+        QCOMPARE(m_media->state(), StreamPlayer::State::Failed);
+        QVERIFY(toneHeard(play(m_media)));
+    }
+
+    void anAudioOutputThatCannotOpenLetsTheStationGo() {
+        const QByteArray options = qgetenv("SINTONET_MPV_OPTIONS");
+        const QString unwritable = m_dir.filePath(u"no-such-folder/out.wav"_s);
+        qputenv("SINTONET_MPV_OPTIONS", "ao=pcm, ao-pcm-file=" + QFile::encodeName(unwritable));
+        StreamPlayer mute(u"Mute"_s, VolumeScale::mediaPlayer(), m_window);
+        const int before = m_server->requests(u"/live.mp3"_s);
+        // The engine is made, with these options, by the first open().
+        mute.open(m_server->url(u"/live.mp3"_s).toString());
+        qputenv("SINTONET_MPV_OPTIONS", options);
+        QTRY_COMPARE_WITH_TIMEOUT(mute.state(), StreamPlayer::State::Failed, WaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server->liveListeners(), 0, WaitMs);
+        QTest::qWait(1000);
+        QCOMPARE(m_server->liveListeners(), 0);
+        QCOMPARE(mute.state(), StreamPlayer::State::Failed);
+        // The stream is no playlist either: nobody reads it once more.
+        QCOMPARE(m_server->requests(u"/live.mp3"_s), before + 1);
+    }
+
     void staysUsableWhileAStationStalls() {
         const int before = m_server->requests(u"/stall"_s);
         for (StreamPlayer *p : {m_media, m_real}) {
