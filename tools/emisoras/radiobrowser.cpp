@@ -134,10 +134,9 @@ QList<Station> stationsOfCountry(const QUrl &server, const QString &countryCode,
         fail(u"La respuesta del directorio «%1» no es una lista JSON de emisoras."_s.arg(where));
     QList<Station> stations;
     const QJsonArray array = document.array();
-    for (const QJsonValue &v : array) {
-        if (stations.size() >= limit)
-            break;
-        const QJsonObject o = v.toObject();
+    // A server that ignores the limit still gives no more than asked for.
+    for (qsizetype i = 0; i < array.size() && i < limit; ++i) {
+        const QJsonObject o = array[i].toObject();
         // Some servers ignore a parameter: what they return is checked against the question.
         if (o.value(u"countrycode"_s).toString().compare(countryCode, Qt::CaseInsensitive) != 0)
             continue;
