@@ -133,9 +133,13 @@ public:
     explicit ChangeLock(const QString &catalogue)
         : m_lock(catalogue + u".lock"_s) {
         m_lock.setStaleLockTime(0);
-        if (!m_lock.tryLock(10000))
+        if (m_lock.tryLock(10000))
+            return;
+        if (m_lock.error() == QLockFile::LockFailedError)
             fail(u"Otro proceso está cambiando el catálogo «%1»; inténtelo de nuevo."_s.arg(
                 catalogue));
+        fail(u"No se puede cambiar el catálogo «%1»: no se puede escribir en su carpeta."_s.arg(
+            catalogue));
     }
 
 private:
