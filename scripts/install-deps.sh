@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
   libgl-dev libxcb1-dev libxkbcommon-dev
   libmpv-dev mdbtools-dev mdbtools
+  # the station tool's country names in Spanish
+  iso-codes
   # fonts that stand in for the designed Windows faces
   fonts-liberation fonts-dejavu-core fonts-comic-neue fontconfig
   # running and testing under a real X server

@@ -50,6 +50,15 @@ if [ "$src" != "$sv_folder" ]; then
     case ${entry##*/} in
       # The user's settings stay the user's, and a build folder's are not theirs.
       "$sv_name.ini" | "$sv_manifest_name") continue ;;
+      # What the station tool leaves beside the catalogue is the user's.
+      RadioStore.mdb.bak | RadioStore.mdb.nuevo | RadioStore.mdb.lock) continue ;;
+      # A catalogue the user changed with the station tool (it keeps a .bak) stays theirs.
+      RadioStore.mdb)
+        if [ -e "$sv_folder/RadioStore.mdb.bak" ] && [ -e "$sv_folder/RadioStore.mdb" ]; then
+          echo "install-user: keeping the stations you changed in $sv_folder/RadioStore.mdb"
+          continue
+        fi
+        ;;
     esac
     # Removing first lets the files of a running copy be replaced.
     cp -R --preserve=mode,timestamps --remove-destination "$entry" "$sv_folder/"
@@ -88,6 +97,23 @@ for size in "${sv_icon_sizes[@]}"; do
   make_dir "$dir"
   install -m 644 "$root/assets/window/icons/icon-$size.png" "$dir/$sv_name.png"
 done
+
+# The station tool on the PATH, when the program folder has it. Only a link of ours is
+# replaced: a file of that name the user put there stays.
+tool=$sv_folder/$sv_tool_name
+if [ -x "$tool" ] && [ -n "$sv_bin" ]; then
+  link=$sv_bin/$sv_tool_name
+  if [ -e "$link" ] && [ ! -L "$link" ]; then
+    echo "install-user: $link exists and is not a link; not replacing it" >&2
+  else
+    make_dir "$sv_bin"
+    ln -sfn "$tool" "$link"
+  fi
+  case ":${PATH:-}:" in
+    *":$sv_bin:"*) ;;
+    *) echo "Add $sv_bin to your PATH to run $sv_tool_name by its name." ;;
+  esac
+fi
 
 # Earlier installs' list first: what they made is still this install's.
 manifest=$sv_folder/$sv_manifest_name

@@ -12,6 +12,12 @@ for size in "${sv_icon_sizes[@]}"; do
   rm -f "$sv_hicolor/${size}x${size}/apps/$sv_name.png"
 done
 
+# The station tool's link, only while it still points into the installed folder.
+if [ -n "$sv_bin" ] && [ -L "$sv_bin/$sv_tool_name" ] &&
+  [ "$(readlink "$sv_bin/$sv_tool_name")" = "$sv_folder/$sv_tool_name" ]; then
+  rm -f "$sv_bin/$sv_tool_name"
+fi
+
 made=()
 if [ -f "$sv_folder/$sv_manifest_name" ]; then
   mapfile -t made <"$sv_folder/$sv_manifest_name"

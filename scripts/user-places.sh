@@ -1,6 +1,7 @@
 # shellcheck shell=bash disable=SC2034
 # Sourced by install-user.sh and uninstall-user.sh: where a user install lives.
 sv_name=sintonet-valdren
+sv_tool_name=sintonet-valdren-emisoras
 sv_icon_sizes=(16 22 24 32 48 64 128 256)
 sv_manifest_name=.install-user-made
 
@@ -19,6 +20,12 @@ sv_folder=$sv_data/$sv_name
 sv_applications=$sv_data/applications
 sv_desktop_file=$sv_applications/$sv_name.desktop
 sv_hicolor=$sv_data/icons/hicolor
+# The station tool is run from a terminal: a link on the user's PATH. Without a home there
+# is no such place, and no link.
+sv_bin=
+if [ -n "${HOME:-}" ]; then
+  sv_bin=${HOME%/}/.local/bin
+fi
 
 # Refreshes the caches this home already has; creates none (a home without
 # them is read directly, and a cache made here would be left to go stale).

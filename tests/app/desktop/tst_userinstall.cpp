@@ -45,6 +45,7 @@ class TestUserInstall : public QObject {
 
 private:
     QTemporaryDir m_dir;
+    QList<std::pair<QString, QByteArray>> m_extra; // further executables in the program folder
 
     // A built program folder as the build leaves it, its settings file included.
     QString makeProgramFolder() {
@@ -56,6 +57,10 @@ private:
         writeFile(folder + u"/RadioStore.mdb"_s, "catalogue");
         writeFile(folder + u"/Skins/Azul/Fondo.bmp"_s, "skin");
         writeFile(folder + u"/sintonet-valdren.ini"_s, "[General]\nSkin=build\n");
+        for (const auto &[name, text] : std::as_const(m_extra)) {
+            writeFile(folder + u"/"_s + name, text);
+            QFile::setPermissions(folder + u"/"_s + name, QFile::permissions(program));
+        }
         return folder;
     }
 
@@ -142,6 +147,35 @@ private Q_SLOTS:
 
         QCOMPARE(run(u"uninstall-user.sh"_s, home, data), 0);
         QCOMPARE(tree(data), QStringList());
+    }
+
+    void stationToolIsLinkedOnThePathAndItsChangesKept() {
+        const QString home = m_dir.filePath(u"home4"_s);
+        const QString data = m_dir.filePath(u"data4"_s);
+        QVERIFY(QDir().mkpath(home + u"/.local"_s));
+        const QString tool = u"sintonet-valdren-emisoras"_s;
+        m_extra = {{tool, "#!/bin/sh\necho emisoras\n"}};
+        QCOMPARE(run(u"install-user.sh"_s, home, data), 0);
+        const QString link = home + u"/.local/bin/"_s + tool;
+        const QString installed = data + u"/"_s + Name + u"/"_s + tool;
+        QCOMPARE(QFileInfo(link).symLinkTarget(), installed);
+        QProcess p;
+        p.start(link, {});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.readAll(), "emisoras\n");
+
+        // The user added stations: an update leaves their catalogue and its backup alone.
+        const QString folder = data + u"/"_s + Name;
+        writeFile(folder + u"/RadioStore.mdb"_s, "changed");
+        writeFile(folder + u"/RadioStore.mdb.bak"_s, "catalogue");
+        QCOMPARE(run(u"install-user.sh"_s, home, data), 0);
+        QCOMPARE(readFile(folder + u"/RadioStore.mdb"_s), "changed");
+        QCOMPARE(readFile(folder + u"/RadioStore.mdb.bak"_s), "catalogue");
+
+        QCOMPARE(run(u"uninstall-user.sh"_s, home, data), 0);
+        QCOMPARE(tree(home), QStringList{u".local/"_s});
+        QCOMPARE(tree(data), QStringList());
+        m_extra.clear();
     }
 
     void withoutDataHomeItGoesUnderTheHome() {

@@ -1,0 +1,432 @@
+#include "catalogue_fixture.h"
+#include "cataloguereplacement.h"
+#include "csvreader.h"
+#include "jetcatalogue.h"
+#include "stationcatalogue.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using CatalogueFixture::Station;
+
+namespace {
+
+struct Result {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeText(const QString &path, const QByteArray &text) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+}
+
+QString textOf(const CatalogueRecordset &rs, const QString &column) {
+    return rs.isNull(column) ? u"(Null)"_s : rs.text(column);
+}
+
+// Stations as the program lists them: for each country in its order, "País|Nombre|URL|Medio".
+QStringList programView(const QString &path) {
+    const std::unique_ptr<TableCatalogue> c = JetCatalogue::open(path);
+    QStringList seen;
+    CatalogueRecordset paises = c->openRecordset(u"Select * from Paises order by Paises"_s);
+    for (; !paises.atEnd(); paises.moveNext()) {
+        QString country = paises.text(u"Paises"_s);
+        CatalogueRecordset radios = c->openRecordset(u"Select * from Radios where Pais = '"_s +
+                                                     country.replace(u"'"_s, u"''"_s) + u"'"_s);
+        if (radios.atEnd())
+            seen.append(paises.text(u"Paises"_s) + u"|"_s);
+        for (; !radios.atEnd(); radios.moveNext()) {
+            seen.append(QStringList{paises.text(u"Paises"_s), textOf(radios, u"NombreRadio"_s),
+                                    textOf(radios, u"URLRadio"_s), textOf(radios, u"Medio"_s)}
+                            .join(u'|'));
+        }
+    }
+    return seen;
+}
+
+// A tiny stand-in for the directory's API: answers every request with `body` and keeps the
+// requests it saw.
+class DirectoryServer : public QObject {
+public:
+    QByteArray body = "[]";
+    int status = 200;
+    QList<QByteArray> requests;
+
+    bool start() {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    m_pending[s] += s->readAll();
+                    if (!m_pending[s].contains("\r\n\r\n"))
+                        return;
+                    requests.append(m_pending.take(s));
+                    s->write("HTTP/1.1 " + QByteArray::number(status) +
+                             " X\r\nContent-Type: application/json\r\nContent-Length: " +
+                             QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
+                             body);
+                    s->disconnectFromHost();
+                });
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+        return m_server.listen(QHostAddress::LocalHost);
+    }
+    QString url() const { return u"http://127.0.0.1:%1"_s.arg(m_server.serverPort()); }
+
+private:
+    QTcpServer m_server;
+    QHash<QTcpSocket *, QByteArray> m_pending;
+};
+
+QJsonObject directoryStation(const QString &name, const QString &url, const QString &resolved,
+                             int checkOk = 1, const QString &code = u"AR"_s) {
+    return {{u"name"_s, name},        {u"url"_s, url},        {u"url_resolved"_s, resolved},
+            {u"countrycode"_s, code}, {u"codec"_s, u"MP3"_s}, {u"lastcheckok"_s, checkOk}};
+}
+
+} // namespace
+
+class TestEmisoras : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_catalogue;
+
+    // The tool on the test's catalogue; events keep flowing, so the test's own server answers.
+    Result run(QStringList arguments) {
+        arguments.prepend(m_catalogue);
+        arguments.prepend(u"--catalogo"_s);
+        QProcess p;
+        p.start(QStringLiteral(SV_EMISORAS), arguments);
+        if (!p.waitForStarted(10000))
+            return {};
+        while (!p.waitForFinished(20))
+            QCoreApplication::processEvents();
+        if (p.exitStatus() != QProcess::NormalExit)
+            return {};
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+private Q_SLOTS:
+    void init() {
+        QVERIFY(m_dir.isValid());
+        m_catalogue = file(u"RadioStore.mdb"_s);
+        QFile::remove(CatalogueReplacement::backupPath(m_catalogue));
+        // A Null address and an empty name: what older files may hold is written back as is.
+        QVERIFY(CatalogueFixture::writeFile(
+            m_catalogue,
+            CatalogueFixture::catalogueBytes(
+                {u"España"_s, u"Argentina"_s, u"Côte d'Ivoire"_s},
+                {{u"España"_s, u"Cadena SER"_s, u"http://ser.example/a"_s, u"WMP"_s},
+                 {u"Argentina"_s, u"Mitre"_s, u"https://mitre.example/m"_s, u"RP"_s},
+                 {u"España"_s, u""_s, std::nullopt, u"WMP"_s},
+                 {u"Côte d'Ivoire"_s, u"RTI"_s, u"http://rti.example/"_s, u"WMP"_s}})));
+    }
+
+    void changesAreWhatTheProgramAndMdbtoolsRead() {
+        const QByteArray original = readAll(m_catalogue);
+        Result r = run({u"agregar"_s, u"españa"_s, u"Radio Clásica"_s,
+                        u"https://rne.example/clasica.mp3"_s, u"rp"_s});
+        QCOMPARE(r.code, 0);
+        // The previous file is kept whole beside the new one.
+        QCOMPARE(readAll(CatalogueReplacement::backupPath(m_catalogue)), original);
+        QVERIFY(!QFile::exists(CatalogueReplacement::pendingPath(m_catalogue)));
+        r = run({u"agregar"_s, u"Uruguay"_s, u"El Espectador"_s, u"http://esp.example/"_s});
+        QCOMPARE(r.code, 0);
+        r = run({u"agregar"_s, u"Côte d'Ivoire"_s, u"Fréquence 2"_s, u"mms://f2.example/"_s});
+        QCOMPARE(r.code, 0);
+
+        const QStringList expected = {u"Argentina|Mitre|https://mitre.example/m|RP"_s,
+                                      u"Côte d'Ivoire|RTI|http://rti.example/|WMP"_s,
+                                      u"Côte d'Ivoire|Fréquence 2|mms://f2.example/|WMP"_s,
+                                      u"España|Cadena SER|http://ser.example/a|WMP"_s,
+                                      u"España||(Null)|WMP"_s,
+                                      u"España|Radio Clásica|https://rne.example/clasica.mp3|RP"_s,
+                                      u"Uruguay|El Espectador|http://esp.example/|WMP"_s};
+        // The Null address reads back as Null, the empty name as an empty text.
+        QCOMPARE(programView(m_catalogue), expected);
+
+        // The tool lists what the program lists, in its order.
+        r = run({u"listar"_s});
+        QCOMPARE(r.out, u"Argentina\nCôte d'Ivoire\nEspaña\nUruguay\n"_s);
+        r = run({u"listar"_s, u"ESPAÑA"_s});
+        QCOMPARE(r.out.split(u'\n')[2], u"Radio Clásica\thttps://rne.example/clasica.mp3\tRP"_s);
+
+        const QByteArray exported =
+            CatalogueFixture::mdbTool(u"mdb-export"_s, {m_catalogue, u"Radios"_s});
+        QVERIFY(
+            exported.contains("\"España\",\"Radio Clásica\",\"https://rne.example/clasica.mp3\","
+                              "\"RP\""));
+        QVERIFY(CatalogueFixture::mdbTool(u"mdb-export"_s, {m_catalogue, u"Paises"_s})
+                    .contains("\"Uruguay\""));
+
+        // A name the country already has, in any letter case, is refused and changes nothing.
+        const QByteArray before = readAll(m_catalogue);
+        r = run({u"agregar"_s, u"España"_s, u"CADENA ser"_s, u"http://otra.example/"_s});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(u"ya tiene una emisora"_s), qPrintable(r.err));
+        QCOMPARE(readAll(m_catalogue), before);
+
+        // Removing the last station of a country removes the country.
+        r = run({u"quitar"_s, u"uruguay"_s, u"el espectador"_s});
+        QCOMPARE(r.code, 0);
+        r = run({u"quitar"_s, u"España"_s, u"Radio Clásica"_s});
+        QCOMPARE(r.code, 0);
+        r = run({u"quitar"_s, u"España"_s, u"No existe"_s});
+        QCOMPARE(r.code, 1);
+        r = run({u"listar"_s});
+        QCOMPARE(r.out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
+        QCOMPARE(CatalogueFixture::mdbTool(u"mdb-count"_s, {m_catalogue, u"Radios"_s}).trimmed(),
+                 QByteArray("5"));
+    }
+
+    void unsafeStationsAreRefused_data() {
+        QTest::addColumn<QString>("country");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("newline in name") << u"España"_s << u"A\nB"_s << u"http://a.example/"_s;
+        QTest::newRow("tab in country") << u"Esp\taña"_s << u"A"_s << u"http://a.example/"_s;
+        QTest::newRow("escape in address")
+            << u"España"_s << u"A"_s << u"http://a.example/\x1b[2J"_s;
+        QTest::newRow("line separator") << u"España"_s << u"A\u2028B"_s << u"http://a.example/"_s;
+        QTest::newRow("local file") << u"España"_s << u"A"_s << u"file:///etc/passwd"_s;
+        QTest::newRow("no scheme") << u"España"_s << u"A"_s << u"a.example/stream"_s;
+        QTest::newRow("engine protocol") << u"España"_s << u"A"_s << u"lavfi://sine"_s;
+        QTest::newRow("not in code page") << u"España"_s << u"Радио"_s << u"http://a.example/"_s;
+        QTest::newRow("empty name") << u"España"_s << u"  "_s << u"http://a.example/"_s;
+        QTest::newRow("too long") << u"España"_s << QString(256, u'x') << u"http://a.example/"_s;
+    }
+    void unsafeStationsAreRefused() {
+        QFETCH(QString, country);
+        QFETCH(QString, name);
+        QFETCH(QString, address);
+        const QByteArray before = readAll(m_catalogue);
+        const Result r = run({u"agregar"_s, country, name, address});
+        QCOMPARE(r.code, 1);
+        QVERIFY(!r.err.isEmpty());
+        QCOMPARE(readAll(m_catalogue), before);
+        QVERIFY(!QFile::exists(CatalogueReplacement::backupPath(m_catalogue)));
+    }
+
+    void playlistsOfEachKindAreImported() {
+        QVERIFY(writeText(file(u"lista.m3u"_s),
+                          "#EXTM3U\r\n"
+                          "#EXTINF:-1 tvg-name=\"a,b\" group-title=\"x\",Radio Uno, la primera\r\n"
+                          "http://uno.example/live\r\n"
+                          "\r\n"
+                          "http://sin-titulo.example/\r\n"
+                          "#EXTINF:-1,Local\r\n"
+                          "/home/user/musica.mp3\r\n"
+                          "#EXTINF:-1,Cadena SER\r\n"
+                          "http://ser.example/otra\r\n"));
+        Result r = run({u"importar"_s, file(u"lista.m3u"_s), u"--pais"_s, u"España"_s});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(
+            r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
+            qPrintable(r.out));
+
+        // Windows-1252 text, entries out of order.
+        QVERIFY(writeText(file(u"lista.pls"_s), "[playlist]\nNumberOfEntries=2\n"
+                                                "File2=http://dos.example/\nTitle2=Dos\n"
+                                                "File1=http://uno.example/\nTitle1=Caf\xe9 FM\n"
+                                                "Version=2\n"));
+        r = run({u"importar"_s, file(u"lista.pls"_s), u"--pais=Perú"_s});
+        QCOMPARE(r.code, 0);
+
+        QVERIFY(writeText(file(u"lista.xspf"_s),
+                          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><title>Mis "
+                          "radios</title><trackList>"
+                          "<track><location>https://tres.example/s</location>"
+                          "<title>Tres &amp; Co</title></track>"
+                          "<track><title>Sin dirección</title></track>"
+                          "<track><location>rtsp://cuatro.example/s</location></track>"
+                          "</trackList></playlist>\n"));
+        r = run({u"importar"_s, file(u"lista.xspf"_s), u"--pais"_s, u"Perú"_s});
+        QCOMPARE(r.code, 0);
+
+        QVERIFY(writeText(file(u"otras.csv"_s),
+                          "Pais,NombreRadio,URLRadio,Medio\n"
+                          "Chile,Bío-Bío,http://biobio.example/,RP\n"
+                          "chile,BÍO-BÍO,http://otra.example/,WMP\n"
+                          "Chile,\"Coma, y \"\"comillas\"\"\",http://cc.example/,\n"
+                          "Chile,Mala,http://mala.example/,XX\n"));
+        r = run({u"importar"_s, file(u"otras.csv"_s)});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(
+            r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
+            qPrintable(r.out));
+
+        const QStringList seen = programView(m_catalogue);
+        for (const QString &row :
+             {u"España|Radio Uno, la primera|http://uno.example/live|WMP"_s,
+              u"España|http://sin-titulo.example/|http://sin-titulo.example/|WMP"_s,
+              u"Perú|Café FM|http://uno.example/|WMP"_s, u"Perú|Dos|http://dos.example/|WMP"_s,
+              u"Perú|Tres & Co|https://tres.example/s|WMP"_s,
+              u"Perú|rtsp://cuatro.example/s|rtsp://cuatro.example/s|WMP"_s,
+              u"Chile|Bío-Bío|http://biobio.example/|RP"_s,
+              u"Chile|Coma, y \"comillas\"|http://cc.example/|WMP"_s})
+            QVERIFY2(seen.contains(row), qPrintable(row + u"\n"_s + seen.join(u'\n')));
+        QCOMPARE(seen.indexOf(u"Perú|Café FM|http://uno.example/|WMP"_s) + 1,
+                 seen.indexOf(u"Perú|Dos|http://dos.example/|WMP"_s));
+
+        // A playlist does not say its country; a file of another kind is not guessed at.
+        QCOMPARE(run({u"importar"_s, file(u"lista.pls"_s)}).code, 2);
+        QVERIFY(writeText(file(u"lista.txt"_s), "http://x.example/\n"));
+        QCOMPARE(run({u"importar"_s, file(u"lista.txt"_s), u"--pais"_s, u"X"_s}).code, 2);
+        QVERIFY(writeText(file(u"rota.xspf"_s), "<playlist><trackList><track>"));
+        QCOMPARE(run({u"importar"_s, file(u"rota.xspf"_s), u"--pais"_s, u"X"_s}).code, 1);
+    }
+
+    void exportsReadBackAsTheSameStations() {
+        const QString csv = file(u"todo.csv"_s);
+        QCOMPARE(run({u"exportar"_s, csv}).code, 0);
+        const QList<CsvReader::Record> records = CsvReader::parse(readAll(csv));
+        QCOMPARE(records.size(), 5);
+        QCOMPARE(records[0],
+                 (CsvReader::Record{u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s}));
+        // Null stays Null and an empty text stays empty, as mdb-export and our reader tell them.
+        QCOMPARE(records[3], (CsvReader::Record{u"España"_s, u""_s, std::nullopt, u"WMP"_s}));
+        QCOMPARE(records[2], (CsvReader::Record{u"Argentina"_s, u"Mitre"_s,
+                                                u"https://mitre.example/m"_s, u"RP"_s}));
+
+        const QString m3u = file(u"todo.m3u"_s);
+        QCOMPARE(run({u"exportar"_s, m3u}).code, 0);
+        const QString list = QString::fromUtf8(readAll(m3u));
+        QVERIFY(list.startsWith(u"#EXTM3U\n"_s));
+        QVERIFY(list.contains(u"#EXTINF:-1,Côte d'Ivoire - RTI\nhttp://rti.example/\n"_s));
+        // The station without an address has nothing to play and is left out of the list.
+        QCOMPARE(list.count(u"#EXTINF"_s), 3);
+        // Imported under a country, the list gives back every title with its address.
+        QCOMPARE(run({u"importar"_s, m3u, u"--pais"_s, u"Todas"_s}).code, 0);
+        QVERIFY(programView(m_catalogue)
+                    .contains(u"Todas|España - Cadena SER|http://ser.example/a|WMP"_s));
+    }
+
+    void aCountryIsImportedFromTheDirectory() {
+        DirectoryServer server;
+        QVERIFY(server.start());
+        QJsonArray stations;
+        stations.append(directoryStation(u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
+                                         u"https://mitre.example/m.mp3"_s));
+        stations.append(directoryStation(u"La 100"_s, u"http://la100.example/"_s, u""_s));
+        stations.append(
+            directoryStation(u"Rota"_s, u"http://rota.example/"_s, u"http://rota.example/"_s, 0));
+        stations.append(directoryStation(u"De otro país"_s, u"http://x.example/"_s,
+                                         u"http://x.example/"_s, 1, u"UY"_s));
+        stations.append(directoryStation(u"Nacional \U0001F4FB"_s, u"http://n.example/"_s,
+                                         u"http://n.example/"_s));
+        stations.append(directoryStation(u"Mitre"_s, u"https://mitre.example/otra"_s,
+                                         u"https://mitre.example/otra"_s));
+        stations.append(
+            directoryStation(u"Continental"_s, u"http://c.example/"_s, u"http://c.example/"_s));
+        server.body = QJsonDocument(stations).toJson();
+
+        Result r = run(
+            {u"radio-browser"_s, u"ar"_s, u"--servidor"_s, server.url(), u"--limite"_s, u"6"_s});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(server.requests.size(), 1);
+        const QByteArray request = server.requests.first();
+        QVERIFY2(request.startsWith("GET /json/stations/search?"), request.constData());
+        const QByteArray line = request.left(request.indexOf("\r\n"));
+        for (const char *part :
+             {"countrycode=AR", "hidebroken=true", "order=clickcount", "reverse=true", "limit=6"})
+            QVERIFY2(line.contains(part), line.constData());
+        QVERIFY2(request.contains("User-Agent: SintonetValdren/"), request.constData());
+        QVERIFY2(
+            r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
+            qPrintable(r.out + r.err));
+
+        // Under the catalogue's own spelling of the country, the resolved address preferred.
+        const QStringList seen = programView(m_catalogue);
+        QVERIFY(seen.contains(u"Argentina|Radio Mitre|https://mitre.example/m.mp3|WMP"_s));
+        QVERIFY(seen.contains(u"Argentina|La 100|http://la100.example/|WMP"_s));
+        QVERIFY(!seen.join(u'\n').contains(u"Continental"_s)); // past the limit
+        QVERIFY(!seen.join(u'\n').contains(u"Rota"_s));
+        QVERIFY(!seen.join(u'\n').contains(u"otro país"_s));
+
+        // A country new to the catalogue takes its Spanish name from iso-codes.
+        server.body =
+            QJsonDocument(QJsonArray{directoryStation(u"Radio Bremen"_s, u"http://b.example/"_s,
+                                                      u"http://b.example/"_s, 1, u"DE"_s)})
+                .toJson();
+        r = run({u"radio-browser"_s, u"DE"_s, u"--servidor"_s, server.url()});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(
+            programView(m_catalogue).contains(u"Alemania|Radio Bremen|http://b.example/|WMP"_s));
+
+        // Failures say so and leave the catalogue as it was.
+        const QByteArray before = readAll(m_catalogue);
+        server.body = "<html>no</html>";
+        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, server.url()}).code, 1);
+        server.body = "[]";
+        server.status = 503;
+        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, server.url()}).code, 1);
+        QCOMPARE(run({u"radio-browser"_s, u"ZZ"_s, u"--servidor"_s, server.url()}).code, 1);
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString nobody = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
+        closed.close();
+        r = run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, nobody});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(u"No se puede consultar el directorio"_s), qPrintable(r.err));
+        QCOMPARE(readAll(m_catalogue), before);
+    }
+
+    void aKillBeforeTheRenameLeavesTheOldCatalogue() {
+        const QByteArray original = readAll(m_catalogue);
+        StationCatalogue catalogue = StationCatalogue::load(m_catalogue);
+        QVERIFY(catalogue.add(u"España"_s, u"Nueva"_s, u"http://nueva.example/"_s, u"WMP"_s));
+        const QByteArray changed = catalogue.toWriter().toBytes();
+
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            try {
+                CatalogueReplacement::replace(m_catalogue, changed, [] { ::raise(SIGKILL); });
+            } catch (...) {
+            }
+            ::_exit(3);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QCOMPARE(readAll(m_catalogue), original);
+        QCOMPARE(readAll(CatalogueReplacement::pendingPath(m_catalogue)), changed);
+
+        // The next change starts afresh over what the killed one left.
+        QCOMPARE(run({u"agregar"_s, u"España"_s, u"Otra"_s, u"http://otra.example/"_s}).code, 0);
+        QVERIFY(!QFile::exists(CatalogueReplacement::pendingPath(m_catalogue)));
+        const QStringList seen = programView(m_catalogue);
+        QVERIFY(seen.contains(u"España|Otra|http://otra.example/|WMP"_s));
+        QVERIFY(!seen.join(u'\n').contains(u"Nueva"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEmisoras)
+#include "tst_emisoras.moc"
