@@ -166,7 +166,8 @@ void addEntry(StationCatalogue &catalogue, Tally &tally, const QString &where,
         ++tally.refused;
         return;
     }
-    if (catalogue.add(country, name, address, kind))
+    // A list that names one stream twice, or a stream the country already has, adds it once.
+    if (!catalogue.hasAddress(country, address) && catalogue.add(country, name, address, kind))
         ++tally.added;
     else
         ++tally.repeated;

@@ -99,14 +99,21 @@ StationCatalogue::Key StationCatalogue::key(const QString &country, const QStrin
 
 void StationCatalogue::index() {
     m_names.clear();
+    m_addresses.clear();
     for (const Station &s : std::as_const(m_stations)) {
         if (s.country && s.name)
             m_names.insert(key(*s.country, *s.name));
+        if (s.country && s.address)
+            m_addresses.insert({s.country->toCaseFolded(), *s.address});
     }
 }
 
 bool StationCatalogue::hasStation(const QString &country, const QString &name) const {
     return m_names.contains(key(country, name));
+}
+
+bool StationCatalogue::hasAddress(const QString &country, const QString &address) const {
+    return m_addresses.contains({country.toCaseFolded(), address});
 }
 
 bool StationCatalogue::add(const QString &country, const QString &name, const QString &address,
@@ -118,6 +125,7 @@ bool StationCatalogue::add(const QString &country, const QString &name, const QS
         m_countries.append(spelling);
     m_stations.append({spelling, name, address, kind});
     m_names.insert(key(spelling, name));
+    m_addresses.insert({spelling.toCaseFolded(), address});
     return true;
 }
 

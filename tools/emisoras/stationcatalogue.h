@@ -36,6 +36,8 @@ public:
     QString countrySpelling(const QString &country) const;
     bool hasCountry(const QString &country) const;
     bool hasStation(const QString &country, const QString &name) const;
+    // Whether the country already has a station at this address, under any name.
+    bool hasAddress(const QString &country, const QString &address) const;
 
     // Adds the station under the catalogue's spelling of its country, and the country when
     // it is new; false, changing nothing, when the country already has a station of that
@@ -57,5 +59,6 @@ private:
 
     QList<Value> m_countries;
     QList<Station> m_stations;
-    QSet<Key> m_names; // every station with a country and a name: imports stay linear
+    QSet<Key> m_names;     // every station with a country and a name: imports stay linear
+    QSet<Key> m_addresses; // country (case folded) and address, as written
 };

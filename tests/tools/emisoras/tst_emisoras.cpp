@@ -243,11 +243,13 @@ private Q_SLOTS:
                           "#EXTINF:-1,Local\r\n"
                           "/home/user/musica.mp3\r\n"
                           "#EXTINF:-1,Cadena SER\r\n"
-                          "http://ser.example/otra\r\n"));
+                          "http://ser.example/otra\r\n"
+                          "#EXTINF:-1,Radio Uno (otra vez)\r\n"
+                          "http://uno.example/live\r\n"));
         Result r = run({u"importar"_s, file(u"lista.m3u"_s), u"--pais"_s, u"España"_s});
         QCOMPARE(r.code, 0);
         QVERIFY2(
-            r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
+            r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 2. No válidas (omitidas): 1."_s),
             qPrintable(r.out));
 
         // Windows-1252 text, entries out of order.
