@@ -1,8 +1,8 @@
+#include "dialogmessages.h"
 #include "fonts.h"
 #include "mainwindow.h"
 #include "sessionbus.h"
 #include "startuptrace.h"
-#include "usermessages.h"
 #include "webenginesetup.h"
 
 #include <QApplication>

@@ -34,7 +34,7 @@ public:
     // Start-up step 8: applies the saved skin when a caption was saved.
     void restoreSavedSkin();
 
-    // Applies the skin selected in List1.
+    // CargaSkin ("load skin"): applies the skin selected in List1.
     void CargaSkin();
 
     // optColor index for a digit type: 3 custom, 2 blue, 1 green, 0 anything else.

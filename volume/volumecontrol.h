@@ -28,7 +28,9 @@ public:
     void Scroll1_Change();
     void Scroll1_GotFocus();
     void mnuVol_Click(int Index);
+    // Desactivamnu ("deactivate menu"): moves the check mark to the item of the current step.
     void Desactivamnu();
+    // CambiaVol ("change volume"): gives both players the current step.
     void CambiaVol();
 
     // "Silencio" is step 0; the other captions are their own step.

@@ -33,7 +33,7 @@ public:
     // focus from the option buttons; it may be null.
     VolumeDigits(MainState &state, QWidget *Main, PlayerComponent *MediaPlayer1);
 
-    // Shows the step in VolNum, or the off picture when Apagado is set.
+    // Shows the step in VolNum, or the off picture when Apagado ("off") is set.
     void SetVolNum(bool Apagado = false);
 
     // Puts colour set Index (0 red, 1 green, 2 blue, 3 custom) into effect.

@@ -30,9 +30,9 @@ public:
     // Opening fractions that AnimaOpciones steps through, in order.
     static std::vector<double> fractions(qint16 steps, qint16 direction);
 
-    // Starts the slide through the steps; atEnd runs once the last step is
-    // drawn. On a window not shown the slide ends at once. Ignored while a
-    // slide is under way.
+    // AnimaOpciones ("animate options"): starts the slide through the steps; atEnd runs once the
+    // last step is drawn. On a window not shown the slide ends at once. Ignored while a slide is
+    // under way.
     void AnimaOpciones(qint16 steps, qint16 direction, std::function<void()> atEnd = {});
 
     // Start-up always leaves the panel closed.
@@ -46,7 +46,7 @@ public:
     int command1Left() const { return m_command1Left; }
     void setCommand1Left(int twips);
 
-    // The outline last given to the window (RegionVentana), in window
+    // The outline last given to the window (RegionVentana, "window region"), in window
     // coordinates as designed, frame included.
     WindowOutline RegionVentana() const { return m_regionVentana; }
 

@@ -17,6 +17,8 @@ public:
     // chkAutoConn's state changes (programmatic ones included).
     StartupStatus(QCheckBox *chkAutoConn, QComboBox *cboStatus, QObject *parent = nullptr);
 
+    // PonEstado ("set state") selects the entry of cboStatus for a saved word; GuardaEstado
+    // ("save state") gives the word for the entry selected.
     void PonEstado(const QString &ElEstado);
     QString GuardaEstado() const;
 

@@ -33,6 +33,7 @@ public:
     // their single left click is taken as one.
     static qint32 trayMessage(QSystemTrayIcon::ActivationReason reason, bool hostHasDoubleClick);
 
+    // PonEnTray ("put in tray"): hides the window behind its tray icon.
     void PonEnTray();
 
     // A tray callback carrying the icon's mouse message.

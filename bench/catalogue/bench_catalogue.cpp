@@ -1,4 +1,6 @@
 #include "catalogueerror.h"
+#include "cataloguepassword.h"
+#include "catalogueschema.h"
 #include "jetcatalogue.h"
 #include "jetwriter.h"
 #include "mainstate.h"
@@ -42,11 +44,11 @@ int main(int argc, char *argv[]) {
     // One country far larger than the rest, as public directories have.
     QTemporaryDir dir;
     const QString file = dir.filePath(u"RadioStore.mdb"_s);
-    JetWriter writer(QString::fromUtf16(JetCatalogue::Password));
-    writer.addTable(u"Paises"_s, {u"Paises"_s});
-    writer.addTable(u"Radios"_s, {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s});
+    JetWriter writer(QString::fromUtf16(CataloguePassword));
+    writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
+    writer.addTable(CatalogueSchema::Radios, CatalogueSchema::RadiosColumns());
     for (int c = 0; c < Countries; ++c)
-        writer.addRow(u"Paises"_s, {u"País %1"_s.arg(c, 3, 10, QChar(u'0'))});
+        writer.addRow(CatalogueSchema::Paises, {u"País %1"_s.arg(c, 3, 10, QChar(u'0'))});
     QString largest = u"País 007"_s;
     QString lastOfLargest;
     for (int i = 0; i < Stations; ++i) {
@@ -55,7 +57,7 @@ int main(int argc, char *argv[]) {
         const QString name = u"Emisora número %1"_s.arg(i);
         if (country == largest)
             lastOfLargest = name;
-        writer.addRow(u"Radios"_s,
+        writer.addRow(CatalogueSchema::Radios,
                       {country, name,
                        u"https://stream%1.example.org/live/radio-%2.mp3"_s.arg(i % 97).arg(i),
                        i % 3 ? u"WMP"_s : u"RP"_s});

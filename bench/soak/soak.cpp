@@ -16,6 +16,8 @@
 // players were heard at the end.
 
 #include "advertisingpanel.h"
+#include "cataloguepassword.h"
+#include "catalogueschema.h"
 #include "connectaction.h"
 #include "jetwriter.h"
 #include "mainwindow.h"
@@ -288,13 +290,13 @@ int main(int argc, char *argv[]) {
         {u"Pruebas"_s, u"Sin direcci\u00f3n"_s, std::nullopt, u"WMP"_s, 1},
         {u"Otra"_s, u"Tono Lejano"_s, at(u"/live.mp3"_s), u"RP"_s, 2},
     };
-    JetWriter writer(u"Kal7.dvQ42"_s);
-    writer.addTable(u"Paises"_s, {u"Paises"_s});
-    writer.addTable(u"Radios"_s, {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s});
-    writer.addRow(u"Paises"_s, {u"Otra"_s});
-    writer.addRow(u"Paises"_s, {u"Pruebas"_s});
+    JetWriter writer(QString::fromUtf16(CataloguePassword));
+    writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
+    writer.addTable(CatalogueSchema::Radios, CatalogueSchema::RadiosColumns());
+    writer.addRow(CatalogueSchema::Paises, {u"Otra"_s});
+    writer.addRow(CatalogueSchema::Paises, {u"Pruebas"_s});
     for (const Station &s : stations)
-        writer.addRow(u"Radios"_s, {s.country, s.name, s.url, s.kind});
+        writer.addRow(CatalogueSchema::Radios, {s.country, s.name, s.url, s.kind});
     const ProgramFolder folder(work.filePath(u"program"_s), u"sv"_s);
     writer.writeFile(folder.catalogueFile());
 

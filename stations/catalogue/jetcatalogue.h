@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cataloguepassword.h"
 #include "tablecatalogue.h"
 
 #include <QByteArray>
@@ -12,14 +13,13 @@
 // follow, then reads the user tables once; the file is never written.
 namespace JetCatalogue {
 
-inline constexpr char16_t Password[] = u"Kal7.dvQ42";
-
 // Throws CatalogueError, with a message that names the file and what is wrong.
-std::unique_ptr<TableCatalogue> open(const QString &path,
-                                     const QString &password = QString::fromUtf16(Password));
+std::unique_ptr<TableCatalogue>
+open(const QString &path, const QString &password = QString::fromUtf16(CataloguePassword));
 
 // The same from the bytes of a catalogue file already read; `label` names it in messages.
-std::unique_ptr<TableCatalogue> read(const QByteArray &bytes, const QString &label,
-                                     const QString &password = QString::fromUtf16(Password));
+std::unique_ptr<TableCatalogue>
+read(const QByteArray &bytes, const QString &label,
+     const QString &password = QString::fromUtf16(CataloguePassword));
 
 } // namespace JetCatalogue

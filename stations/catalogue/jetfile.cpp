@@ -1,6 +1,7 @@
 #include "jetfile.h"
 
 #include "catalogueerror.h"
+#include "windows1252.h"
 
 #include <QSet>
 
@@ -48,18 +49,7 @@ void rc4(const uchar *key, int keySize, uchar *data, int length) {
 }
 
 QString fromCp1252(const uchar *bytes, int size) {
-    // 0x80..0x9F are typographic characters; the five undefined ones keep their C1 codes.
-    static constexpr char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString text(size, Qt::Uninitialized);
-    QChar *out = text.data();
-    for (int i = 0; i < size; ++i) {
-        const uchar b = bytes[i];
-        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(high[b - 0x80]) : QChar(char16_t(b));
-    }
-    return text;
+    return Windows1252::decode(reinterpret_cast<const char *>(bytes), size);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "stationlists.h"
 
 #include "catalogueerror.h"
+#include "catalogueschema.h"
 #include "mainstate.h"
 
 #include <QComboBox>
@@ -57,7 +58,7 @@ void StationLists::fillCountries() {
         baseDatos().openRecordset(u"Select * from Paises order by Paises"_s);
     QStringList countries;
     while (!rsPaises.atEnd()) {
-        countries.append(textOrEmpty(rsPaises, u"Paises"_s));
+        countries.append(textOrEmpty(rsPaises, CatalogueSchema::Paises));
         rsPaises.moveNext();
     }
     rsPaises.close();
@@ -95,7 +96,7 @@ void StationLists::cboPaises_Click() {
         baseDatos().openRecordset(u"Select * from Radios where Pais = "_s + quoted(country));
     QStringList stations;
     while (!rsRadios.atEnd()) {
-        stations.append(textOrEmpty(rsRadios, u"NombreRadio"_s));
+        stations.append(textOrEmpty(rsRadios, CatalogueSchema::NombreRadio));
         rsRadios.moveNext();
     }
     rsRadios.close();
@@ -124,8 +125,8 @@ void StationLists::LeeDatos(const QString &NombreRadio) {
         u" and NombreRadio = "_s + quoted(NombreRadio));
     if (!rsRadios.atEnd()) {
         // Both are read before either is kept, so a failure leaves the last good pair.
-        const QString direccion = rsRadios.text(u"URLRadio"_s);
-        const QString medio = rsRadios.text(u"Medio"_s);
+        const QString direccion = rsRadios.text(CatalogueSchema::URLRadio);
+        const QString medio = rsRadios.text(CatalogueSchema::Medio);
         m_state.DireccionRadio = direccion;
         m_state.MedioRadio = medio;
     }

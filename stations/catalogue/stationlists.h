@@ -26,6 +26,7 @@ public:
                  QObject *parent = nullptr);
     ~StationLists() override;
 
+    // BaseDatos ("database"): the open station catalogue.
     void setBaseDatos(std::unique_ptr<Catalogue> baseDatos);
     Catalogue *BaseDatos() const { return m_baseDatos.get(); }
 
@@ -37,8 +38,8 @@ public:
 
     void selectCountry(int index);
     void cboPaises_Click();
-    // Sets RadioActual, then DireccionRadio and MedioRadio from the first station of the
-    // current country with that name; a name not found changes neither.
+    // LeeDatos ("read data"). Sets RadioActual, then DireccionRadio and MedioRadio from the first
+    // station of the current country with that name; a name not found changes neither.
     void LeeDatos(const QString &NombreRadio);
     // At unload.
     void closeBaseDatos();

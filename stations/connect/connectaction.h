@@ -36,8 +36,10 @@ public:
     ConnectAction(MainState &state, const Controls &controls, const Players &players,
                   const Calls &calls, UserMessages &messages);
 
+    // Anuma (from "anular", to cancel): stops both players.
     void Anuma();
     void imgConectar_Click();
+    // ImgCambiar ("change"): switches to the station now selected.
     void ImgCambiar_Click();
 
     bool connected() const;

@@ -45,6 +45,7 @@ public:
     // The cut: both timers stop and FX is cleared.
     void cut();
 
+    // Dibujador ("drawer"): turns the angle one step and redraws FX.
     void Dibujador();
 
 public Q_SLOTS:

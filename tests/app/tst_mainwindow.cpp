@@ -1,4 +1,6 @@
 #include "advertisingpanel.h"
+#include "cataloguepassword.h"
+#include "catalogueschema.h"
 #include "clicklabel.h"
 #include "jetwriter.h"
 #include "mainwindow.h"
@@ -87,14 +89,14 @@ private Q_SLOTS:
     void initTestCase() {
         std::setlocale(LC_NUMERIC, "C");
         qputenv("SINTONET_MPV_OPTIONS", "ao=null");
-        JetWriter writer(u"Kal7.dvQ42"_s);
-        writer.addTable(u"Paises"_s, {u"Paises"_s});
-        writer.addTable(u"Radios"_s, {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s});
+        JetWriter writer(QString::fromUtf16(CataloguePassword));
+        writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
+        writer.addTable(CatalogueSchema::Radios, CatalogueSchema::RadiosColumns());
         for (const QString &country : {u"México"_s, u"España"_s, u"Argentina"_s})
-            writer.addRow(u"Paises"_s, {country});
-        writer.addRow(u"Radios"_s,
+            writer.addRow(CatalogueSchema::Paises, {country});
+        writer.addRow(CatalogueSchema::Radios,
                       {u"España"_s, u"Cadena SER"_s, u"http://127.0.0.1:9/ser"_s, u"WMP"_s});
-        writer.addRow(u"Radios"_s,
+        writer.addRow(CatalogueSchema::Radios,
                       {u"España"_s, u"Radio 3"_s, u"http://127.0.0.1:9/r3"_s, u"RP"_s});
         writer.writeFile(folder().catalogueFile());
     }

@@ -3,6 +3,7 @@
 #include "catalogueerror.h"
 #include "catalogueexport.h"
 #include "cataloguereplacement.h"
+#include "catalogueschema.h"
 #include "countrynames.h"
 #include "csvreader.h"
 #include "playlistfile.h"
@@ -251,7 +252,7 @@ int quitar(const CommandLine &line, const QString &path, QTextStream &out) {
 void importCsv(StationCatalogue &catalogue, Tally &tally, const QString &file,
                const QByteArray &bytes, QTextStream &err) {
     const QList<CsvReader::Record> records = CsvReader::parse(bytes);
-    const QStringList columns = {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s};
+    const QStringList columns = CatalogueSchema::RadiosColumns();
     QStringList header;
     if (!records.isEmpty()) {
         for (const CsvReader::Field &f : records.first())

@@ -1,5 +1,7 @@
 #include "playlistfile.h"
 
+#include "windows1252.h"
+
 #include <QMap>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
@@ -20,10 +22,8 @@ namespace {
 QString decode(const QByteArray &bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        QStringDecoder cp1252("windows-1252");
-        text = cp1252.isValid() ? cp1252.decode(bytes) : QString::fromLatin1(bytes);
-    }
+    if (utf8.hasError())
+        text = Windows1252::decode(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     return text;

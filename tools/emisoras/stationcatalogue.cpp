@@ -1,6 +1,8 @@
 #include "stationcatalogue.h"
 
 #include "catalogueerror.h"
+#include "cataloguepassword.h"
+#include "catalogueschema.h"
 #include "jetcatalogue.h"
 #include "jettext.h"
 #include "tablecatalogue.h"
@@ -9,9 +11,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString Paises = u"Paises"_s;
-const QString Radios = u"Radios"_s;
-const QStringList RadiosColumns = {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s};
+using CatalogueSchema::Paises;
+using CatalogueSchema::Radios;
+using CatalogueSchema::RadiosColumns;
 
 // A name goes between apostrophes in a query text, every apostrophe in it written twice.
 QString quoted(const QString &name) {
@@ -40,8 +42,8 @@ StationCatalogue StationCatalogue::load(const QString &path) {
     catalogue.m_stations.reserve(radios.rowCount());
     for (; !radios.atEnd(); radios.moveNext()) {
         catalogue.m_stations.append(
-            {valueOf(radios, RadiosColumns[0]), valueOf(radios, RadiosColumns[1]),
-             valueOf(radios, RadiosColumns[2]), valueOf(radios, RadiosColumns[3])});
+            {valueOf(radios, CatalogueSchema::Pais), valueOf(radios, CatalogueSchema::NombreRadio),
+             valueOf(radios, CatalogueSchema::URLRadio), valueOf(radios, CatalogueSchema::Medio)});
     }
     catalogue.index();
     return catalogue;
@@ -65,13 +67,13 @@ QList<StationCatalogue::Station> StationCatalogue::stationsOf(const QString &cou
     rows.reserve(m_stations.size());
     for (const Station &s : m_stations)
         rows.append({s.country, s.name, s.address, s.kind});
-    TableCatalogue tables({CatalogueTable{Radios, RadiosColumns, rows}}, QString());
+    TableCatalogue tables({CatalogueTable{Radios, RadiosColumns(), rows}}, QString());
     CatalogueRecordset rs =
         tables.openRecordset(u"Select * from Radios where Pais = "_s + quoted(country));
     QList<Station> found;
     for (; !rs.atEnd(); rs.moveNext()) {
-        found.append({valueOf(rs, RadiosColumns[0]), valueOf(rs, RadiosColumns[1]),
-                      valueOf(rs, RadiosColumns[2]), valueOf(rs, RadiosColumns[3])});
+        found.append({valueOf(rs, CatalogueSchema::Pais), valueOf(rs, CatalogueSchema::NombreRadio),
+                      valueOf(rs, CatalogueSchema::URLRadio), valueOf(rs, CatalogueSchema::Medio)});
     }
     return found;
 }
@@ -144,9 +146,9 @@ int StationCatalogue::remove(const QString &country, const QString &name) {
 }
 
 JetWriter StationCatalogue::toWriter() const {
-    JetWriter writer(QString::fromUtf16(JetCatalogue::Password));
+    JetWriter writer(QString::fromUtf16(CataloguePassword));
     writer.addTable(Paises, {Paises});
-    writer.addTable(Radios, RadiosColumns);
+    writer.addTable(Radios, RadiosColumns());
     for (const Value &c : m_countries)
         writer.addRow(Paises, {c});
     for (const Station &s : m_stations)

@@ -1,6 +1,6 @@
 #include "stationcheck.h"
 
-#include "cp1252.h"
+#include "windows1252.h"
 
 #include <QUrl>
 
@@ -27,7 +27,7 @@ QString textProblem(const QString &what, const QString &text) {
         return u"%1 está vacío."_s.arg(what);
     if (hasControl(text))
         return u"%1 tiene caracteres de control."_s.arg(what);
-    const std::optional<QByteArray> bytes = Cp1252::encode(text);
+    const std::optional<QByteArray> bytes = Windows1252::encode(text);
     if (!bytes)
         return u"%1 «%2» tiene caracteres que el catálogo no puede guardar."_s.arg(what, text);
     if (bytes->size() > MaxTextBytes)

@@ -1,5 +1,6 @@
 #include "cataloguecsv.h"
 
+#include "catalogueschema.h"
 #include "csvreader.h"
 
 #include <stdexcept>
@@ -28,7 +29,7 @@ qsizetype controlAt(const CsvReader::Field &field) {
 JetWriter toWriter(const QByteArray &csv, const QString &password) {
     QList<int> lines;
     const QList<CsvReader::Record> records = CsvReader::parse(csv, &lines);
-    const QStringList columns = {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s};
+    const QStringList columns = CatalogueSchema::RadiosColumns();
     QStringList header;
     if (!records.isEmpty()) {
         for (const CsvReader::Field &f : records.first())
@@ -39,8 +40,8 @@ JetWriter toWriter(const QByteArray &csv, const QString &password) {
             u"La primera línea debe ser «%1»."_s.arg(columns.join(u',')).toStdString());
 
     JetWriter writer(password);
-    writer.addTable(u"Paises"_s, {u"Paises"_s});
-    writer.addTable(u"Radios"_s, columns);
+    writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
+    writer.addTable(CatalogueSchema::Radios, columns);
     QStringList countries;
     for (qsizetype i = 1; i < records.size(); ++i) {
         const CsvReader::Record &r = records[i];
@@ -68,11 +69,11 @@ JetWriter toWriter(const QByteArray &csv, const QString &password) {
                 known = known || c.compare(*country, Qt::CaseInsensitive) == 0;
             if (!known) {
                 countries.append(*country);
-                writer.addRow(u"Paises"_s, {*country});
+                writer.addRow(CatalogueSchema::Paises, {*country});
             }
         }
         try {
-            writer.addRow(u"Radios"_s, r);
+            writer.addRow(CatalogueSchema::Radios, r);
         } catch (const std::runtime_error &e) {
             fail(QString::fromUtf8(e.what()));
         }

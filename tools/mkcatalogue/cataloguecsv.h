@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cataloguepassword.h"
 #include "jetwriter.h"
 
 #include <QByteArray>
@@ -11,9 +12,8 @@
 // first spelling kept), in order of first appearance.
 namespace CatalogueCsv {
 
-inline constexpr char16_t Password[] = u"Kal7.dvQ42";
-
 // Throws std::runtime_error naming the record at fault.
-JetWriter toWriter(const QByteArray &csv, const QString &password = QString::fromUtf16(Password));
+JetWriter toWriter(const QByteArray &csv,
+                   const QString &password = QString::fromUtf16(CataloguePassword));
 
 } // namespace CatalogueCsv

@@ -1,6 +1,6 @@
 #include "jetwriter.h"
 
-#include "cp1252.h"
+#include "windows1252.h"
 
 #include <QSaveFile>
 
@@ -57,7 +57,7 @@ QByteArray le16(quint32 value) {
 }
 
 QByteArray textBytes(const QString &text, const QString &what) {
-    const std::optional<QByteArray> bytes = Cp1252::encode(text);
+    const std::optional<QByteArray> bytes = Windows1252::encode(text);
     if (!bytes)
         fail(
             u"%1 «%2» tiene caracteres que la página de códigos 1252 no admite."_s.arg(what, text));
@@ -339,7 +339,7 @@ JetWriter::Table &JetWriter::table(const QString &name) {
 }
 
 QByteArray JetWriter::toBytes() const {
-    const std::optional<QByteArray> password = Cp1252::encode(m_password);
+    const std::optional<QByteArray> password = Windows1252::encode(m_password);
     if (!password || password->size() > 20 || password->contains('\0'))
         fail(u"La contraseña de la base de datos no cabe en la cabecera de Jet 3."_s);
 

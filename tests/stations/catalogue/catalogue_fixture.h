@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cataloguepassword.h"
+#include "catalogueschema.h"
 #include "jetwriter.h"
 
 #include <QByteArray>
@@ -24,16 +26,14 @@ struct Station {
 };
 
 inline QByteArray catalogueBytes(const QList<Value> &countries, const QList<Station> &stations,
-                                 const QString &password = QStringLiteral("Kal7.dvQ42")) {
+                                 const QString &password = QString::fromUtf16(CataloguePassword)) {
     JetWriter writer(password);
-    writer.addTable(QStringLiteral("Paises"), {QStringLiteral("Paises")});
-    writer.addTable(QStringLiteral("Radios"),
-                    {QStringLiteral("Pais"), QStringLiteral("NombreRadio"),
-                     QStringLiteral("URLRadio"), QStringLiteral("Medio")});
+    writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
+    writer.addTable(CatalogueSchema::Radios, CatalogueSchema::RadiosColumns());
     for (const Value &c : countries)
-        writer.addRow(QStringLiteral("Paises"), {c});
+        writer.addRow(CatalogueSchema::Paises, {c});
     for (const Station &s : stations)
-        writer.addRow(QStringLiteral("Radios"), {s.country, s.name, s.url, s.kind});
+        writer.addRow(CatalogueSchema::Radios, {s.country, s.name, s.url, s.kind});
     return writer.toBytes();
 }
 

@@ -1,4 +1,6 @@
 #include "advertisingpanel.h"
+#include "cataloguepassword.h"
+#include "catalogueschema.h"
 #include "clicklabel.h"
 #include "connectaction.h"
 #include "jetwriter.h"
@@ -91,18 +93,19 @@ private Q_SLOTS:
         qputenv("SINTONET_MPV_OPTIONS",
                 "ao=pcm,ao-pcm-file=" + m_audio.filePath(u"out.wav"_s).toUtf8());
 
-        JetWriter writer(u"Kal7.dvQ42"_s);
-        writer.addTable(u"Paises"_s, {u"Paises"_s});
-        writer.addTable(u"Radios"_s, {u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s});
+        JetWriter writer(QString::fromUtf16(CataloguePassword));
+        writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
+        writer.addTable(CatalogueSchema::Radios, CatalogueSchema::RadiosColumns());
         for (const QString &country : {u"España"_s, u"Perú"_s, u"Chile"_s})
-            writer.addRow(u"Paises"_s, {country});
+            writer.addRow(CatalogueSchema::Paises, {country});
         const QString live = m_server->url(u"/live.mp3"_s).toString();
-        writer.addRow(u"Radios"_s, {u"España"_s, u"Onda Tono"_s, live, u"WMP"_s});
-        writer.addRow(u"Radios"_s, {u"España"_s, u"Radio L'Estel"_s,
-                                    m_server->url(u"/list.pls"_s).toString(), u"RP"_s});
-        writer.addRow(u"Radios"_s, {u"España"_s, u"Minúsculas"_s, live, u"wmp"_s});
-        writer.addRow(u"Radios"_s, {u"España"_s, u"Sin dirección"_s, std::nullopt, u"WMP"_s});
-        writer.addRow(u"Radios"_s, {u"Perú"_s, u"Tono Andino"_s, live, u"WMP"_s});
+        writer.addRow(CatalogueSchema::Radios, {u"España"_s, u"Onda Tono"_s, live, u"WMP"_s});
+        writer.addRow(CatalogueSchema::Radios, {u"España"_s, u"Radio L'Estel"_s,
+                                                m_server->url(u"/list.pls"_s).toString(), u"RP"_s});
+        writer.addRow(CatalogueSchema::Radios, {u"España"_s, u"Minúsculas"_s, live, u"wmp"_s});
+        writer.addRow(CatalogueSchema::Radios,
+                      {u"España"_s, u"Sin dirección"_s, std::nullopt, u"WMP"_s});
+        writer.addRow(CatalogueSchema::Radios, {u"Perú"_s, u"Tono Andino"_s, live, u"WMP"_s});
         writer.writeFile(folder().catalogueFile());
     }
 

@@ -20,6 +20,7 @@
 // failed or interrupted write leaves the old file whole. A file or folder that cannot be written,
 // or a target that is no plain file of bounded size, is left as it was, silently.
 
+// LeeINI and EscribeINI: "read INI" and "write INI".
 QString LeeINI(const QString &path, const QString &section, const QString &key);
 // The same reading from the bytes of a profile file, as LeeINI reads them from the file.
 QString profileValue(const QByteArray &content, const QString &section, const QString &key);

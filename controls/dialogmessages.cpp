@@ -1,4 +1,4 @@
-#include "usermessages.h"
+#include "dialogmessages.h"
 
 #include <QMessageBox>
 
