@@ -6,13 +6,11 @@
 #include "connectaction.h"
 #include "desktopurlopener.h"
 #include "dialogmessages.h"
-#include "ini.h"
 #include "jetcatalogue.h"
 #include "mprisservice.h"
 #include "optionspanel.h"
 #include "picturebox.h"
 #include "pictureimage.h"
-#include "profilefile.h"
 #include "randomgenerator.h"
 #include "shapebox.h"
 #include "skinner.h"
@@ -35,10 +33,6 @@
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-const QString General = u"General"_s;
-}
 
 Main::Main(const ProgramFolder &folder)
     : Main(folder, Outside()) {}
@@ -73,15 +67,15 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     Scroll1 = new UpDownArrows(this);
     Scroll1->setObjectName(u"Scroll1"_s);
     Scroll1->move(Twips::point(3180, 840));
-    m_digits = new VolumeDigits(m_state, this, MediaPlayer1);
-    m_volume = new VolumeControl(m_state, Scroll1, m_ui.mnuVol, MediaPlayer1, RealAudio1,
-                                 m_ui.imgConectar, m_digits, this);
+    m_digits = new VolumeDigits(m_session, this, MediaPlayer1);
+    m_volume = new VolumeControl(m_session, Scroll1, m_ui.mnuVol, MediaPlayer1, RealAudio1,
+                                 m_digits, this);
 
     FX = new PictureBox(this);
     FX->setObjectName(u"FX"_s);
     FX->move(Twips::point(140, 1380));
     m_random = std::make_unique<RandomGenerator>();
-    m_display = new StatusDisplay(m_state, FX, *m_random, this);
+    m_display = new StatusDisplay(m_session, FX, *m_random, this);
 
     if (outside.makeAdvertisingPanel) {
         m_panel = outside.makeAdvertisingPanel(this);
@@ -97,13 +91,13 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     }
 
     m_about = std::make_unique<AboutLauncher>(*urlOpener);
-    m_stations = new StationLists(m_state, m_ui.cboPaises, m_ui.cboRadios, this);
+    m_stations = new StationLists(m_session, m_ui.cboPaises, m_ui.cboRadios, this);
     connect(m_stations, &StationLists::catalogueFailed, this, [this](const QString &message) {
         m_messages->show(message, windowTitle(), UserMessages::Icon::Critical);
         Q_EMIT programEnded(1);
     });
     m_connect = std::make_unique<ConnectAction>(
-        m_state,
+        m_session,
         ConnectAction::Controls{m_ui.imgConectar, m_ui.lblCon, m_ui.cboPaises, m_ui.cboRadios},
         ConnectAction::Players{MediaPlayer1, RealAudio1},
         ConnectAction::Calls{
@@ -119,7 +113,7 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     connect(m_ui.ImgCambiar, &PictureImage::clicked, this,
             [this] { m_connect->ImgCambiar_Click(); });
     connect(m_ui.lblCambiar, &ClickLabel::clicked, this, [this] { m_connect->ImgCambiar_Click(); });
-    m_skinner = new Skinner(m_state, m_folder, m_ui.cboSkins, m_ui.List1, *this, this);
+    m_skinner = new Skinner(m_session, m_folder, m_ui.cboSkins, m_ui.List1, *this, this);
 
     m_options = new OptionsPanel(this, m_ui.Command1, this);
     m_drag = new WindowDrag(this, this);
@@ -138,18 +132,12 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     connect(m_ui.mnuExit, &QAction::triggered, this, &Main::mnuExit_Click);
     connect(m_ui.lblCreditos, &ClickLabel::clicked, this, [this] { m_about->lblCreditos_Click(); });
 
-    // The desktop's media controls look again after whatever may change what
-    // they show; connected last, so that they look after the handlers ran.
-    m_mpris = new MprisService(*this, this);
-    for (PictureImage *image : {m_ui.imgConectar, m_ui.ImgCambiar})
-        connect(image, &PictureImage::clicked, m_mpris, &MprisService::controlsChanged);
-    for (ClickLabel *caption : {m_ui.lblCon, m_ui.lblCambiar})
-        connect(caption, &ClickLabel::clicked, m_mpris, &MprisService::controlsChanged);
     for (StreamPlayer *player : {MediaPlayer1, RealAudio1})
-        connect(player, &StreamPlayer::nowPlayingChanged, m_mpris, &MprisService::controlsChanged);
-    connect(Scroll1, &UpDownArrows::valueChanged, m_mpris, &MprisService::controlsChanged);
-    for (QAction *item : std::as_const(m_ui.mnuVol))
-        connect(item, &QAction::triggered, m_mpris, &MprisService::controlsChanged);
+        connect(player, &StreamPlayer::nowPlayingChanged, this, &Main::updateTitle);
+    connect(&m_session, &Session::connectedChanged, this, &Main::updateTitle);
+    connect(&m_session, &Session::resolvedChanged, this, &Main::updateTitle);
+
+    m_mpris = new MprisService(m_session, *this, this);
 }
 
 Main::~Main() {
@@ -198,23 +186,18 @@ void Main::paintEvent(QPaintEvent *) {
 }
 
 void Main::Form_Load() {
-    m_state.Cargando = true;
+    m_session.setLoading(true);
     // One read of the file for the six keys.
-    const ProfileFile settings = ProfileFile::load(settingsFile());
-    m_state.SkinGuardado = settings.value(General, u"Skin"_s);
-    m_state.UltimoPais = settings.value(General, u"LastCountry"_s);
-    m_state.UltimaRadio = settings.value(General, u"LastRadio"_s);
-
-    m_state.AutoConexion = settings.value(General, u"Autoconnect"_s) == u"1"_s;
-    m_ui.chkAutoConn->setChecked(m_state.AutoConexion);
-
-    m_state.EstadoGuardado = settings.value(General, u"Status"_s);
-    m_startupStatus->PonEstado(m_state.EstadoGuardado);
+    const Settings saved = Settings::read(settingsFile());
+    m_session.setSaved(saved);
+    m_ui.chkAutoConn->setChecked(saved.autoconnect);
+    m_startupStatus->PonEstado(saved.status.value_or(StartState::Normal));
 
     m_skinner->listSkins();
     m_skinner->restoreSavedSkin();
 
-    m_state.VolCol = settings.value(General, u"NumberType"_s);
+    // The saved colour wins over the restored skin's.
+    m_session.setDigitColour(saved.digits);
     m_options->setWindowWidth(OptionsPanel::ClosedWidth);
     m_digits->selectFromDigitType();
 
@@ -224,7 +207,7 @@ void Main::Form_Load() {
 
     m_options->closeAtStartup();
 
-    m_state.VolNum = 10;
+    m_session.setVolumeStep(10);
     MediaPlayer1->setVolume(0);
     RealAudio1->setVolume(100);
 
@@ -232,46 +215,27 @@ void Main::Form_Load() {
         m_panel->navigate(AdvertisingPanel::pageAddress());
     m_random->Randomize();
 
-    if (m_state.AutoConexion) {
+    if (saved.autoconnect) {
         m_connect->imgConectar_Click();
-        m_states->applyStartupState(m_state);
+        m_states->applyStartupState(saved);
     }
-    m_state.Cargando = false;
+    m_session.setLoading(false);
     // Without a session bus the program goes on as before.
     m_mpris->start();
-}
-
-bool Main::playing() const {
-    return m_connect->connected();
 }
 
 void Main::connectOrCut() {
     m_connect->imgConectar_Click();
 }
 
-// What the status display shows: set by a connect that went through.
-QString Main::station() const {
-    return m_state.RadioFX;
+void Main::updateTitle() {
+    const StreamPlayer *player =
+        m_session.resolved().kind == PlayerKind::RealAudio ? RealAudio1 : MediaPlayer1;
+    m_session.setTitle(m_session.connected() ? player->title() : QString());
 }
 
-QString Main::country() const {
-    return m_state.PaisFX;
-}
-
-QString Main::icyTitle() const {
-    if (!playing())
-        return {};
-    const StreamPlayer *player = m_state.MedioRadio == u"RP"_s ? RealAudio1 : MediaPlayer1;
-    return player->title();
-}
-
-int Main::volumeStep() const {
-    return m_state.VolNum;
-}
-
-// The tray's "Volumen" items run from "10" (index 0) down to "Silencio" (index 10).
 void Main::chooseVolumeStep(int step) {
-    m_volume->mnuVol_Click(10 - qBound(0, step, 10));
+    m_volume->chooseStep(step);
 }
 
 void Main::raiseWindow() {
@@ -313,14 +277,14 @@ void Main::closeEvent(QCloseEvent *event) {
 
 void Main::Form_QueryUnload() {
     m_states->deleteTrayIcon();
-    // One write for the six: a close cut short keeps the old settings or the new ones.
-    EscribeINI(settingsFile(), General,
-               {{u"LastCountry"_s, m_state.PaisActual},
-                {u"LastRadio"_s, m_state.RadioActual},
-                {u"Skin"_s, m_ui.cboSkins->currentText()},
-                {u"NumberType"_s, m_state.VolCol},
-                {u"Autoconnect"_s, m_ui.chkAutoConn->isChecked() ? u"1"_s : u"0"_s},
-                {u"Status"_s, m_startupStatus->GuardaEstado()}});
+    Settings now;
+    now.lastCountry = m_session.currentCountry();
+    now.lastRadio = m_session.currentStation();
+    now.skin = m_ui.cboSkins->currentText();
+    now.digits = m_session.digitColour();
+    now.autoconnect = m_ui.chkAutoConn->isChecked();
+    now.status = m_startupStatus->GuardaEstado();
+    Settings::write(settingsFile(), now);
 }
 
 void Main::Form_Unload() {

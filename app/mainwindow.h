@@ -1,9 +1,9 @@
 #pragma once
 
-#include "mainstate.h"
 #include "mainui.h"
 #include "mediacontrols.h"
 #include "programfolder.h"
+#include "session.h"
 #include "skintarget.h"
 
 #include <QPixmap>
@@ -55,7 +55,7 @@ public:
     void cmdCloseApp_Click();
     void mnuExit_Click();
 
-    MainState &state() { return m_state; }
+    Session &session() { return m_session; }
     const MainUi &ui() const { return m_ui; }
     const ProgramFolder &folder() const { return m_folder; }
 
@@ -88,13 +88,8 @@ public:
     void setOptionLabelColor(const QColor &color) override;
     void selectDigitOption(int index) override;
 
-    // What the desktop's media controls see and do.
-    bool playing() const override;
+    // What the desktop's media controls do.
     void connectOrCut() override;
-    QString station() const override;
-    QString country() const override;
-    QString icyTitle() const override;
-    int volumeStep() const override;
     void chooseVolumeStep(int step) override;
     void raiseWindow() override;
     MprisService &mpris() { return *m_mpris; }
@@ -111,9 +106,11 @@ private:
     void Form_QueryUnload();
     void Form_Unload();
     QString settingsFile() const { return m_folder.settingsFile(); }
+    // The title of the player the last resolved station uses, while connected.
+    void updateTitle();
 
     ProgramFolder m_folder;
-    MainState m_state;
+    Session m_session;
     MainUi m_ui;
     QPixmap m_background;
 

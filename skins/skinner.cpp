@@ -1,7 +1,7 @@
 #include "skinner.h"
 
-#include "mainstate.h"
 #include "profilefile.h"
+#include "session.h"
 #include "skincolor.h"
 #include "skinpicture.h"
 #include "skintarget.h"
@@ -20,28 +20,12 @@ namespace {
 constexpr int OffDigit = 11;
 constexpr int SelectorDigit = 12;
 
-// A folder name may hold blanks, so the folder travels in the entry's data and the
-// visible text is only "folder caption". Entries without that data are split at the
-// first blank.
-void folderAndCaption(const QListWidgetItem *item, QString &folder, QString &caption) {
-    const QString text = item ? item->text() : QString();
-    const QVariant data = item ? item->data(Skinner::FolderRole) : QVariant();
-    if (data.isValid()) {
-        folder = data.toString();
-        caption = text.mid(folder.size() + 1);
-        return;
-    }
-    const qsizetype blank = text.indexOf(u' ');
-    folder = blank < 0 ? text : text.left(blank);
-    caption = blank < 0 ? QString() : text.mid(blank + 1);
-}
-
 } // namespace
 
-Skinner::Skinner(MainState &state, const ProgramFolder &folder, QComboBox *cboSkins,
+Skinner::Skinner(Session &session, const ProgramFolder &folder, QComboBox *cboSkins,
                  QListWidget *List1, SkinTarget &target, QObject *parent)
     : QObject(parent)
-    , m_state(state)
+    , m_session(session)
     , m_folder(folder)
     , m_cboSkins(cboSkins)
     , m_List1(List1)
@@ -70,7 +54,8 @@ void Skinner::listSkins() {
         auto *entry = new QListWidgetItem(name + u' ' + caption);
         entry->setData(FolderRole, name);
         m_List1->addItem(entry);
-        if (restored < 0 && caption == m_state.SkinGuardado) {
+        m_skins.append({name, caption});
+        if (restored < 0 && caption == m_session.saved().skin) {
             // The first skin with the saved caption is the one restored.
             restored = m_cboSkins->count() - 1;
             m_restoredFile = std::move(file);
@@ -88,27 +73,16 @@ void Skinner::listSkins() {
 
 void Skinner::restoreSavedSkin() {
     const std::optional<ProfileFile> listed = std::exchange(m_restoredFile, std::nullopt);
-    if (!m_state.SkinGuardado.isEmpty())
+    if (!m_session.saved().skin.isEmpty())
         applySelected(listed ? &*listed : nullptr);
 }
 
 void Skinner::cboSkins_Click() {
     m_List1->setCurrentRow(m_cboSkins->currentIndex());
-    if (m_state.Cargando)
+    if (m_session.loading())
         return;
     CargaSkin();
-    m_target.selectDigitOption(digitOptionFor(m_state.VolCol));
-}
-
-int Skinner::digitOptionFor(const QString &volCol) {
-    const QString type = volCol.toLower();
-    if (type == u"custom"_s)
-        return 3;
-    if (type == u"blue"_s)
-        return 2;
-    if (type == u"green"_s)
-        return 1;
-    return 0;
+    m_target.selectDigitOption(int(m_session.digitColour()));
 }
 
 void Skinner::loadPicture(const QString &pictureFolder, const QString &value,
@@ -129,12 +103,10 @@ void Skinner::CargaSkin() {
 
 void Skinner::applySelected(const ProfileFile *listed) {
     const int row = m_List1->currentRow();
-    if (row < 0)
+    if (row < 0 || row >= m_skins.size())
         return; // no skin selected: nothing to apply
-
-    QString folder;
-    QString caption;
-    folderAndCaption(m_List1->item(row), folder, caption);
+    const QString folder = m_skins[row].folder;
+    const QString caption = m_skins[row].caption;
 
     // Show the caption on the entry that is already selected: with two skins of one
     // caption, selecting by text would jump to the first of them.
@@ -156,7 +128,7 @@ void Skinner::applySelected(const ProfileFile *listed) {
         m_target.setControlBoxColor(*color);
 
     if (const QString type = general(u"Digits"_s); !type.isEmpty())
-        m_state.VolCol = type;
+        m_session.setDigitColour(Settings::digitColourFromWord(type));
 
     const auto digitPicture = [this, &pictures](const QString &value, int index) {
         loadPicture(pictures, value, [this, index](const QImage &picture) {

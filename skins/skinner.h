@@ -3,6 +3,7 @@
 #include "profilefile.h"
 #include "programfolder.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -12,11 +13,11 @@
 class QComboBox;
 class QListWidget;
 class SkinTarget;
-struct MainState;
+class Session;
 
 // The skins: lists the skin folders into cboSkins and the hidden List1 (kept in
-// step, entry k of both being the same skin), restores the saved skin at start-up
-// and applies a skin when the user picks one.
+// step, entry k of both being the same skin; the folder and caption are kept here), restores the
+// saved skin at start-up and applies a skin when the user picks one.
 //
 // A skin only changes what its file names, so skins add up. Every failure is
 // silent and leaves its element as it was.
@@ -25,7 +26,7 @@ class Skinner : public QObject {
 
 public:
     // Connects cboSkins' user choice to cboSkins_Click.
-    Skinner(MainState &state, const ProgramFolder &folder, QComboBox *cboSkins, QListWidget *List1,
+    Skinner(Session &session, const ProgramFolder &folder, QComboBox *cboSkins, QListWidget *List1,
             SkinTarget &target, QObject *parent = nullptr);
 
     // Start-up step 7: lists every skin folder, in the order the file system gives them,
@@ -36,9 +37,6 @@ public:
 
     // CargaSkin ("load skin"): applies the skin selected in List1.
     void CargaSkin();
-
-    // optColor index for a digit type: 3 custom, 2 blue, 1 green, 0 anything else.
-    static int digitOptionFor(const QString &volCol);
 
     // Role of List1's entries that holds the skin's folder name.
     static constexpr int FolderRole = Qt::UserRole;
@@ -53,11 +51,17 @@ private:
     void loadPicture(const QString &pictureFolder, const QString &value,
                      const std::function<void(const QImage &)> &apply) const;
 
-    MainState &m_state;
+    struct Entry {
+        QString folder;
+        QString caption;
+    };
+
+    Session &m_session;
     ProgramFolder m_folder;
     QComboBox *m_cboSkins;
     QListWidget *m_List1;
     SkinTarget &m_target;
+    QList<Entry> m_skins; // in step with cboSkins and List1
     // The file of the skin the listing selected, until restoreSavedSkin applies it.
     std::optional<ProfileFile> m_restoredFile;
 };

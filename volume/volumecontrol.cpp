@@ -1,9 +1,8 @@
 #include "volumecontrol.h"
 
-#include "mainstate.h"
-#include "pictureimage.h"
 #include "playercomponent.h"
 #include "playererror.h"
+#include "session.h"
 #include "updownarrows.h"
 #include "volumedigits.h"
 #include "volumesteps.h"
@@ -12,17 +11,15 @@
 
 using namespace Qt::StringLiterals;
 
-VolumeControl::VolumeControl(MainState &state, UpDownArrows *Scroll1,
+VolumeControl::VolumeControl(Session &session, UpDownArrows *Scroll1,
                              const QList<QAction *> &mnuVol, PlayerComponent *MediaPlayer1,
-                             PlayerComponent *RealAudio1, const PictureImage *imgConectar,
-                             VolumeDigits *digits, QObject *parent)
+                             PlayerComponent *RealAudio1, VolumeDigits *digits, QObject *parent)
     : QObject(parent)
-    , m_state(state)
+    , m_session(session)
     , m_scroll(Scroll1)
     , m_mnuVol(mnuVol)
     , m_mediaPlayer(MediaPlayer1)
     , m_realPlayer(RealAudio1)
-    , m_imgConectar(imgConectar)
     , m_digits(digits) {
     // Value changes made by code come back through here too, nested inside the
     // assignment: that is what the handlers below rely on.
@@ -32,15 +29,14 @@ VolumeControl::VolumeControl(MainState &state, UpDownArrows *Scroll1,
         connect(m_mnuVol[index], &QAction::triggered, this, [this, index] { mnuVol_Click(index); });
 }
 
-quint8 VolumeControl::stepFromCaption(const QString &caption) {
-    if (caption == u"Silencio"_s)
-        return 0;
-    return quint8(qMin(caption.toUShort(), ushort(VolumeSteps::Loudest)));
+namespace {
+
+// The menu lists the steps from the loudest down.
+quint8 stepOfItem(int index) {
+    return quint8(VolumeSteps::Loudest - index);
 }
 
-bool VolumeControl::connected() const {
-    return m_imgConectar && m_imgConectar->borderStyle() != 0;
-}
+} // namespace
 
 namespace {
 
@@ -65,12 +61,12 @@ void VolumeControl::setPlayers(quint8 step) {
 }
 
 void VolumeControl::Scroll1_Change() {
-    if (!connected()) {
+    if (!m_session.connected()) {
         // Holds the bar still; the nested run this raises finds it unchanged.
-        m_scroll->setValue(m_state.VolNum);
+        m_scroll->setValue(m_session.volumeStep());
         return;
     }
-    m_state.VolNum = quint8(m_scroll->value());
+    m_session.setVolumeStep(quint8(m_scroll->value()));
     if (m_digits)
         m_digits->SetVolNum(false);
     Desactivamnu();
@@ -84,21 +80,25 @@ void VolumeControl::Scroll1_GotFocus() {
 }
 
 void VolumeControl::mnuVol_Click(int Index) {
-    if (Index < 0 || Index >= m_mnuVol.size())
+    if (Index < 0 || Index >= m_mnuVol.size() || Index > VolumeSteps::Loudest)
         return;
-    const quint8 step = stepFromCaption(m_mnuVol[Index]->text());
+    const quint8 step = stepOfItem(Index);
     setPlayers(step);
-    m_state.VolNum = step;
-    m_scroll->setValue(m_state.VolNum);
+    m_session.setVolumeStep(step);
+    m_scroll->setValue(m_session.volumeStep());
     Desactivamnu();
 }
 
+void VolumeControl::chooseStep(int step) {
+    mnuVol_Click(VolumeSteps::Loudest - qBound(0, step, int(VolumeSteps::Loudest)));
+}
+
 void VolumeControl::Desactivamnu() {
-    for (QAction *item : std::as_const(m_mnuVol))
-        item->setChecked(stepFromCaption(item->text()) == m_state.VolNum);
+    for (int index = 0; index < m_mnuVol.size(); ++index)
+        m_mnuVol[index]->setChecked(stepOfItem(index) == m_session.volumeStep());
 }
 
 void VolumeControl::CambiaVol() {
-    setPlayers(m_state.VolNum);
+    setPlayers(m_session.volumeStep());
     Desactivamnu();
 }

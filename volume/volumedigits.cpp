@@ -1,9 +1,9 @@
 #include "volumedigits.h"
 
-#include "mainstate.h"
 #include "pictureimage.h"
 #include "playercomponent.h"
 #include "playererror.h"
+#include "session.h"
 #include "twips.h"
 
 #include <QButtonGroup>
@@ -12,6 +12,9 @@
 #include <QRadioButton>
 
 using namespace Qt::StringLiterals;
+
+// The option buttons stand in the order of the colour sets the settings name.
+static_assert(int(DigitColour::Custom) == VolumeDigits::Custom);
 
 namespace {
 
@@ -26,8 +29,6 @@ const QPoint DisplayPosition = Twips::point(2760, 840);
 // Wholly outside the window for any picture up to 33 pixels square.
 const QPoint ParkingPosition = Twips::point(-500, -500);
 
-const std::array<QString, VolumeDigits::SetCount> DigitTypes = {u"Red"_s, u"Green"_s, u"Blue"_s,
-                                                                u"Custom"_s};
 const std::array<QString, VolumeDigits::SetCount> ArrayNames = {u"imgDigRed"_s, u"imgDigVerde"_s,
                                                                 u"imgDigAzul"_s, u"imgDigCust"_s};
 
@@ -46,9 +47,9 @@ void setBackground(QRadioButton *button, const QColor &colour) {
 
 } // namespace
 
-VolumeDigits::VolumeDigits(MainState &state, QWidget *Main, PlayerComponent *MediaPlayer1)
+VolumeDigits::VolumeDigits(Session &session, QWidget *Main, PlayerComponent *MediaPlayer1)
     : QObject(Main)
-    , m_state(state)
+    , m_session(session)
     , m_mediaPlayer(MediaPlayer1) {
     for (int set = 0; set < SetCount; ++set) {
         for (int element = 0; element < Elements; ++element) {
@@ -102,7 +103,7 @@ void VolumeDigits::setCustomPicture(int element, const QImage &picture) {
 void VolumeDigits::SetVolNum(bool Apagado) {
     for (int element = 0; element <= OffPicture; ++element) {
         for (int set = 0; set < SetCount; ++set)
-            m_sets[set][element]->setVisible(!Apagado && element == m_state.VolNum);
+            m_sets[set][element]->setVisible(!Apagado && element == m_session.volumeStep());
     }
     if (Apagado) {
         for (int set = 0; set < SetCount; ++set)
@@ -117,7 +118,7 @@ void VolumeDigits::optColor_Click(int Index) {
         for (int set = SetCount - 1; set >= 0; --set)
             m_sets[set][element]->move(set == Index ? DisplayPosition : ParkingPosition);
     }
-    m_state.VolCol = DigitTypes[Index];
+    m_session.setDigitColour(DigitColour(Index));
 
     for (QRadioButton *option : m_optColor)
         setBackground(option, inactiveCaptionColor(option));
@@ -133,17 +134,6 @@ void VolumeDigits::optColor_Click(int Index) {
     }
 }
 
-int VolumeDigits::optionForDigitType(const QString &digitType) {
-    const QString type = digitType.toLower();
-    if (type == u"custom"_s)
-        return Custom;
-    if (type == u"blue"_s)
-        return Blue;
-    if (type == u"green"_s)
-        return Green;
-    return Red;
-}
-
 void VolumeDigits::selectOption(int Index) {
     if (Index < 0 || Index >= SetCount)
         return;
@@ -152,5 +142,5 @@ void VolumeDigits::selectOption(int Index) {
 }
 
 void VolumeDigits::selectFromDigitType() {
-    selectOption(optionForDigitType(m_state.VolCol));
+    selectOption(int(m_session.digitColour()));
 }

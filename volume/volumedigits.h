@@ -6,7 +6,7 @@
 
 #include <array>
 
-struct MainState;
+class Session;
 class PictureImage;
 class QImage;
 class QRadioButton;
@@ -31,9 +31,9 @@ public:
     // Creates the 52 picture elements and the four option buttons on Main, at
     // their designed places, with the built-in pictures. MediaPlayer1 takes the
     // focus from the option buttons; it may be null.
-    VolumeDigits(MainState &state, QWidget *Main, PlayerComponent *MediaPlayer1);
+    VolumeDigits(Session &session, QWidget *Main, PlayerComponent *MediaPlayer1);
 
-    // Shows the step in VolNum, or the off picture when Apagado ("off") is set.
+    // Shows the session's step, or the off picture when Apagado ("off") is set.
     void SetVolNum(bool Apagado = false);
 
     // Puts colour set Index (0 red, 1 green, 2 blue, 3 custom) into effect.
@@ -43,9 +43,8 @@ public:
     // was chosen already.
     void selectOption(int Index);
 
-    // Selects the option that VolCol names and applies its set.
+    // Selects the option of the session's colour set and applies it.
     void selectFromDigitType();
-    static int optionForDigitType(const QString &digitType);
 
     const QList<PictureImage *> &imgDigRed() const { return m_sets[Red]; }
     const QList<PictureImage *> &imgDigVerde() const { return m_sets[Green]; }
@@ -63,7 +62,7 @@ public:
     static QString builtInPicture(int colourSet, int element);
 
 private:
-    MainState &m_state;
+    Session &m_session;
     PlayerComponent *m_mediaPlayer;
     std::array<QList<PictureImage *>, SetCount> m_sets;
     QList<QRadioButton *> m_optColor;

@@ -2,6 +2,7 @@
 
 #include "mediacontrols.h"
 #include "mprisobject.h"
+#include "session.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -25,11 +26,32 @@ const QString NoTrackPath = u"/org/mpris/MediaPlayer2/TrackList/NoTrack"_s;
 
 } // namespace
 
-MprisService::MprisService(MediaControls &controls, QObject *parent)
+MprisService::MprisService(const Session &session, MediaControls &controls, QObject *parent)
     : QObject(parent)
+    , m_session(session)
     , m_controls(controls)
     , m_bus(QString())
-    , m_object(new MprisObject(*this)) {}
+    , m_object(new MprisObject(*this)) {
+    connect(&session, &Session::connectedChanged, this, &MprisService::lookSoon);
+    connect(&session, &Session::shownChanged, this, &MprisService::lookSoon);
+    connect(&session, &Session::titleChanged, this, &MprisService::lookSoon);
+    connect(&session, &Session::volumeStepChanged, this, &MprisService::lookSoon);
+}
+
+// A click changes several things in turn; the desktop hears of them together, once the
+// handler is done.
+void MprisService::lookSoon() {
+    if (m_lookPending)
+        return;
+    m_lookPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_lookPending = false;
+            controlsChanged();
+        },
+        Qt::QueuedConnection);
+}
 
 MprisService::~MprisService() {
     stopPublishing();
@@ -68,11 +90,11 @@ void MprisService::stopPublishing() {
 
 MprisService::Snapshot MprisService::read() const {
     Snapshot now;
-    now.playing = m_controls.playing();
-    now.station = m_controls.station();
-    now.country = m_controls.country();
-    now.title = m_controls.icyTitle();
-    now.step = qBound(0, m_controls.volumeStep(), LoudestStep);
+    now.playing = m_session.connected();
+    now.station = m_session.shownStation();
+    now.country = m_session.shownCountry();
+    now.title = now.playing ? m_session.title() : QString();
+    now.step = qBound(0, int(m_session.volumeStep()), LoudestStep);
     return now;
 }
 
@@ -114,8 +136,7 @@ QVariantMap MprisService::metadataOf(const Snapshot &snapshot, quint64 track) {
     return map;
 }
 
-// The getters look again first, so a change nobody reported is still told
-// right, and signalled.
+// The getters look again first, so that they answer with the session as it is now.
 QString MprisService::playbackStatus() {
     controlsChanged();
     return m_last.playing ? u"Playing"_s : u"Stopped"_s;
@@ -162,14 +183,14 @@ void MprisService::afterAnswer(std::function<void()> action) {
 
 void MprisService::play() {
     afterAnswer([this] {
-        if (!m_controls.playing())
+        if (!m_session.connected())
             m_controls.connectOrCut();
     });
 }
 
 void MprisService::pause() {
     afterAnswer([this] {
-        if (m_controls.playing())
+        if (m_session.connected())
             m_controls.connectOrCut();
     });
 }

@@ -9,11 +9,12 @@
 
 class MediaControls;
 class MprisObject;
+class Session;
 
 // The program as a media player on the session bus (MPRIS 2), so that the
 // desktop's media keys, panels and playerctl can connect, cut and show what
-// plays. It holds no state of its own: it reads the controls and signals
-// whatever changed since it last looked.
+// plays. It shows the session, and signals what changed once the handler that
+// changed it has run.
 class MprisService : public QObject {
     Q_OBJECT
 
@@ -23,7 +24,7 @@ public:
     static const QString BaseServiceName;
     static const QString PlayerInterface;
 
-    explicit MprisService(MediaControls &controls, QObject *parent = nullptr);
+    MprisService(const Session &session, MediaControls &controls, QObject *parent = nullptr);
     ~MprisService() override;
 
     // Publishes the service. False, and nothing said, when there is no bus or
@@ -51,9 +52,8 @@ public:
     static int stepOfVolume(double volume);
 
 public Q_SLOTS:
-    // Reads the controls again and signals what changed. Call it after
-    // anything that may change the connected state, the station, the title
-    // it announces or the volume step; calling it when nothing changed is harmless.
+    // Reads the session again and signals what changed since the last look;
+    // calling it when nothing changed is harmless.
     void controlsChanged();
 
 private:
@@ -69,7 +69,9 @@ private:
     static QVariantMap metadataOf(const Snapshot &snapshot, quint64 track);
     void afterAnswer(std::function<void()> action);
     void stopPublishing();
+    void lookSoon();
 
+    const Session &m_session;
     MediaControls &m_controls;
     QDBusConnection m_bus;
     MprisObject *m_object;
@@ -78,4 +80,5 @@ private:
     // Numbers the tracks: a new station or title is a new track.
     quint64 m_track = 0;
     bool m_acting = false;
+    bool m_lookPending = false;
 };

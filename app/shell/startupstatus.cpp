@@ -23,30 +23,34 @@ StartupStatus::StartupStatus(QCheckBox *chkAutoConn, QComboBox *cboStatus, QObje
     chkAutoConn_Click();
 }
 
-void StartupStatus::PonEstado(const QString &ElEstado) {
+void StartupStatus::PonEstado(StartState ElEstado) {
     if (!m_cboStatus)
         return;
-    const QString word = ElEstado.toLower();
-    if (word == u"intray"_s)
+    switch (ElEstado) {
+    case StartState::InTray:
         m_cboStatus->setCurrentIndex(EnTray);
-    else if (word == u"minimized"_s)
+        break;
+    case StartState::Minimized:
         m_cboStatus->setCurrentIndex(Minimizado);
-    else
+        break;
+    case StartState::Normal:
         m_cboStatus->setCurrentIndex(Normal);
+        break;
+    }
 }
 
-QString StartupStatus::GuardaEstado() const {
+std::optional<StartState> StartupStatus::GuardaEstado() const {
     if (!m_cboStatus)
-        return QString();
+        return std::nullopt;
     switch (m_cboStatus->currentIndex()) {
     case EnTray:
-        return u"InTray"_s;
+        return StartState::InTray;
     case Minimizado:
-        return u"Minimized"_s;
+        return StartState::Minimized;
     case Normal:
-        return u"Normal"_s;
+        return StartState::Normal;
     default:
-        return QString();
+        return std::nullopt;
     }
 }
 

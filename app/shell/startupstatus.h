@@ -1,14 +1,17 @@
 #pragma once
 
+#include "settings.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <optional>
+
 class QCheckBox;
 class QComboBox;
 
-// The start-up window state chosen with chkAutoConn and cboStatus, and its
-// translation to and from the status words of the settings file.
+// The start-up window state chosen with chkAutoConn and cboStatus.
 class StartupStatus : public QObject {
     Q_OBJECT
 
@@ -17,10 +20,10 @@ public:
     // chkAutoConn's state changes (programmatic ones included).
     StartupStatus(QCheckBox *chkAutoConn, QComboBox *cboStatus, QObject *parent = nullptr);
 
-    // PonEstado ("set state") selects the entry of cboStatus for a saved word; GuardaEstado
-    // ("save state") gives the word for the entry selected.
-    void PonEstado(const QString &ElEstado);
-    QString GuardaEstado() const;
+    // PonEstado ("set state") selects the entry of cboStatus for a state; GuardaEstado
+    // ("save state") gives the state of the entry selected, none while none is.
+    void PonEstado(StartState ElEstado);
+    std::optional<StartState> GuardaEstado() const;
 
 public Q_SLOTS:
     void chkAutoConn_Click();

@@ -1,6 +1,6 @@
 #include "windowstates.h"
 
-#include "mainstate.h"
+#include "settings.h"
 
 #include <QCursor>
 #include <QEventLoop>
@@ -82,13 +82,12 @@ void WindowStates::Form_MouseMove(qint32 message) {
     Ocupado = false;
 }
 
-void WindowStates::applyStartupState(const MainState &state) {
-    if (!state.AutoConexion || !m_window)
+void WindowStates::applyStartupState(const Settings &saved) {
+    if (!saved.autoconnect || !m_window || !saved.status)
         return;
-    const QString word = state.EstadoGuardado.toLower();
-    if (word == u"minimized"_s)
+    if (*saved.status == StartState::Minimized)
         m_window->showMinimized();
-    else if (word == u"intray"_s)
+    else if (*saved.status == StartState::InTray)
         PonEnTray();
 }
 

@@ -8,7 +8,7 @@
 
 class QMenu;
 class QWidget;
-struct MainState;
+struct Settings;
 
 // The main window's three states (normal, minimized, in the tray) and the
 // tray icon that brings it back.
@@ -41,7 +41,7 @@ public:
 
     // Puts the window in the saved state after an auto-connecting start-up;
     // without auto-connect the window stays normal.
-    void applyStartupState(const MainState &state);
+    void applyStartupState(const Settings &saved);
 
     // Removes the tray icon, if shown (closing, and the tray menu's exit).
     void deleteTrayIcon();

@@ -3,7 +3,7 @@
 #include "catalogueschema.h"
 #include "jetcatalogue.h"
 #include "jetwriter.h"
-#include "mainstate.h"
+#include "session.h"
 #include "stationlists.h"
 
 #include <QApplication>
@@ -72,10 +72,10 @@ int main(int argc, char *argv[]) {
     QList<double> steps[4];
     int largestCount = 0;
     for (int run = 0; run < Runs; ++run) {
-        MainState state;
+        Session session;
         QComboBox cboPaises;
         QComboBox cboRadios;
-        StationLists lists(state, &cboPaises, &cboRadios);
+        StationLists lists(session, &cboPaises, &cboRadios);
         QElapsedTimer timer;
         timer.start();
         qint64 last = 0;
@@ -99,7 +99,7 @@ int main(int argc, char *argv[]) {
         }
         ours.append(double(timer.nsecsElapsed()) / 1e6);
         largestCount = cboRadios.count();
-        if (state.DireccionRadio.isEmpty())
+        if (session.resolved().address.isEmpty())
             return 1;
 
         timer.restart();

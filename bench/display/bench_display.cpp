@@ -5,9 +5,9 @@
 // does nothing but animate the display, for the given time (10 s by default), once
 // with the designed two-second rests and once turning without rests.
 
-#include "mainstate.h"
 #include "picturebox.h"
 #include "randomgenerator.h"
+#include "session.h"
 #include "statusdisplay.h"
 #include "twips.h"
 
@@ -85,9 +85,8 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 10;
 
-    MainState state;
-    state.PaisFX = u"Argentina"_s;
-    state.RadioFX = u"Radio Continental AM 590"_s;
+    Session state;
+    state.setShown(u"Argentina"_s, u"Radio Continental AM 590"_s);
     QWidget window;
     window.resize(Twips::size(3705, 3000));
     auto *fx = new PictureBox(&window);

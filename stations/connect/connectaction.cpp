@@ -1,9 +1,9 @@
 #include "connectaction.h"
 
 #include "clicklabel.h"
-#include "mainstate.h"
 #include "pictureimage.h"
 #include "playercomponent.h"
+#include "session.h"
 #include "usermessages.h"
 
 #include <QComboBox>
@@ -16,16 +16,20 @@ namespace {
 const QString ProgramTitle = u"Sintonet Valdren"_s;
 }
 
-ConnectAction::ConnectAction(MainState &state, const Controls &controls, const Players &players,
+ConnectAction::ConnectAction(Session &session, const Controls &controls, const Players &players,
                              const Calls &calls, UserMessages &messages)
-    : m_state(state)
+    : m_session(session)
     , m_controls(controls)
     , m_players(players)
     , m_calls(calls)
-    , m_messages(messages) {}
+    , m_messages(messages) {
+    PictureImage *image = m_controls.imgConectar;
+    QObject::connect(&m_session, &Session::connectedChanged, image,
+                     [image](bool connected) { image->setBorderStyle(connected ? 1 : 0); });
+}
 
 bool ConnectAction::connected() const {
-    return m_controls.imgConectar->borderStyle() == 1;
+    return m_session.connected();
 }
 
 void ConnectAction::Anuma() {
@@ -48,35 +52,38 @@ void ConnectAction::imgConectar_Click() {
 }
 
 void ConnectAction::connectStation() {
-    m_controls.imgConectar->setBorderStyle(1);
+    m_session.setConnected(true);
     m_calls.LeeDatos(m_controls.cboRadios->currentText());
-    if (m_state.MedioRadio == u"WMP"_s) {
-        m_players.MediaPlayer1->open(m_state.DireccionRadio);
-    } else if (m_state.MedioRadio == u"RP"_s) {
-        m_players.RealAudio1->open(m_state.DireccionRadio);
-    } else {
+    const CatalogueStation &station = m_session.resolved();
+    switch (station.kind) {
+    case PlayerKind::MediaPlayer:
+        m_players.MediaPlayer1->open(station.address);
+        break;
+    case PlayerKind::RealAudio:
+        m_players.RealAudio1->open(station.address);
+        break;
+    case PlayerKind::Unknown:
         m_messages.show(u"Se ha detectado un error de configuración, se cancela la operación."_s,
                         u"Error de configuración."_s, UserMessages::Icon::Exclamation);
-        m_controls.imgConectar->setBorderStyle(0);
+        m_session.setConnected(false);
         return;
     }
     m_calls.SetVolNum(false);
     m_controls.lblCon->setText(u"Cortar"_s);
-    m_state.PaisFX = m_controls.cboPaises->currentText();
-    m_state.RadioFX = m_controls.cboRadios->currentText();
-    m_state.RadioActual = m_controls.cboRadios->currentText();
+    m_session.setShown(m_controls.cboPaises->currentText(), m_controls.cboRadios->currentText());
+    m_session.setCurrentStation(m_controls.cboRadios->currentText());
     m_calls.startDisplay();
 }
 
 void ConnectAction::cut() {
-    m_controls.imgConectar->setBorderStyle(0);
+    m_session.setConnected(false);
     m_calls.SetVolNum(true);
     m_controls.lblCon->setText(u"Conectar"_s);
     m_calls.cutDisplay();
 }
 
 void ConnectAction::resetToNotConnected() {
-    m_controls.imgConectar->setBorderStyle(0);
+    m_session.setConnected(false);
     m_controls.lblCon->setText(u"Conectar"_s);
     for (PlayerComponent *player : {m_players.RealAudio1, m_players.MediaPlayer1}) {
         try {
@@ -92,7 +99,7 @@ void ConnectAction::resetToNotConnected() {
 }
 
 void ConnectAction::ImgCambiar_Click() {
-    if (m_controls.cboRadios->currentText() == m_state.RadioActual)
+    if (m_controls.cboRadios->currentText() == m_session.currentStation())
         return;
     if (connected())
         imgConectar_Click();

@@ -9,10 +9,10 @@ class PictureImage;
 class PlayerComponent;
 class QComboBox;
 class UserMessages;
-struct MainState;
+class Session;
 
-// Connect, cut and change station. The connected state lives in the border
-// style of the connect image and nowhere else.
+// Connect, cut and change station. The connected state is the session's; the connect
+// image's border shows it.
 class ConnectAction {
 public:
     struct Controls {
@@ -33,7 +33,7 @@ public:
         std::function<void()> cutDisplay;   // disables Timer1 and Timer2, clears FX
     };
 
-    ConnectAction(MainState &state, const Controls &controls, const Players &players,
+    ConnectAction(Session &session, const Controls &controls, const Players &players,
                   const Calls &calls, UserMessages &messages);
 
     // Anuma (from "anular", to cancel): stops both players.
@@ -49,7 +49,7 @@ private:
     void cut();
     void resetToNotConnected();
 
-    MainState &m_state;
+    Session &m_session;
     Controls m_controls;
     Players m_players;
     Calls m_calls;

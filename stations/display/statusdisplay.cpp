@@ -1,9 +1,9 @@
 #include "statusdisplay.h"
 
 #include "displayturn.h"
-#include "mainstate.h"
 #include "picturebox.h"
 #include "randomsource.h"
+#include "session.h"
 #include "twips.h"
 
 #include <QFont>
@@ -12,10 +12,10 @@
 
 using namespace Qt::StringLiterals;
 
-StatusDisplay::StatusDisplay(MainState &state, PictureBox *fx, RandomSource &random,
+StatusDisplay::StatusDisplay(Session &session, PictureBox *fx, RandomSource &random,
                              QObject *parent)
     : QObject(parent)
-    , m_state(state)
+    , m_session(session)
     , m_fx(fx)
     , m_random(random) {
     QFont font(u"MS Sans Serif"_s);
@@ -103,12 +103,12 @@ void StatusDisplay::enable(QTimer &timer, bool on) {
 
 void StatusDisplay::prepareLines() {
     // Built again only when the connect action has brought other texts.
-    if (m_origenLine.isNull() || m_pais != m_state.PaisFX) {
-        m_pais = m_state.PaisFX;
+    if (m_origenLine.isNull() || m_pais != m_session.shownCountry()) {
+        m_pais = m_session.shownCountry();
         m_origenLine = u"Origen: "_s + m_pais;
     }
-    if (m_radioLine.isNull() || m_radio != m_state.RadioFX) {
-        m_radio = m_state.RadioFX;
+    if (m_radioLine.isNull() || m_radio != m_session.shownStation()) {
+        m_radio = m_session.shownStation();
         m_radioLine = u"Radio: "_s + m_radio;
     }
 }

@@ -7,7 +7,7 @@
 
 #include <array>
 
-struct MainState;
+class Session;
 class PictureBox;
 class RandomSource;
 
@@ -22,7 +22,7 @@ class StatusDisplay : public QObject {
 public:
     // Gives fx its designed look (pure blue, MS Sans Serif 13.5 pt, 3315 x 1215 twips);
     // placing it is the window's business.
-    StatusDisplay(MainState &state, PictureBox *fx, RandomSource &random,
+    StatusDisplay(Session &session, PictureBox *fx, RandomSource &random,
                   QObject *parent = nullptr);
 
     // Timer1 ticks about as often as a desktop timer can, some 60 times a second, so a
@@ -56,7 +56,7 @@ private:
     static void enable(QTimer &timer, bool on);
     void prepareLines();
 
-    MainState &m_state;
+    Session &m_session;
     PictureBox *m_fx;
     RandomSource &m_random;
     std::array<QColor, 25> m_shades;

@@ -109,7 +109,7 @@ private Q_SLOTS:
         window->Form_Load();
         window->showAsLoaded();
 
-        QVERIFY(!window->state().Cargando);
+        QVERIFY(!window->session().loading());
         QCOMPARE(window->width(), 247);
         QCOMPARE(window->ui().cboPaises->currentText(), u"Argentina"_s);
         QCOMPARE(m_panel->visits, QList<QUrl>{AdvertisingPanel::pageAddress()});
@@ -131,7 +131,7 @@ private Q_SLOTS:
 
         QCOMPARE(window->ui().cboPaises->currentText(), u"España"_s);
         QCOMPARE(window->ui().cboRadios->currentText(), u"Radio 3"_s);
-        QCOMPARE(window->state().VolCol, u"Blue"_s);
+        QCOMPARE(window->session().digitColour(), DigitColour::Blue);
         QVERIFY(!window->ui().chkAutoConn->isChecked());
         QCOMPARE(window->ui().cboStatus->currentText(), u"En Tray"_s);
         // Without auto-connect the saved state does not apply: the window opens normally.

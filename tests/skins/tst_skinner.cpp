@@ -1,5 +1,5 @@
-#include "mainstate.h"
 #include "programfolder.h"
+#include "session.h"
 #include "skincolor.h"
 #include "skinner.h"
 #include "skintarget.h"
@@ -43,15 +43,17 @@ private:
 // The window's part in skins, as the main window wires it.
 struct Window {
     explicit Window(const QString &programDir)
-        : skinner(state, ProgramFolder(programDir, u"sintonet-valdren"_s), &cboSkins, &List1,
+        : skinner(session, ProgramFolder(programDir, u"sintonet-valdren"_s), &cboSkins, &List1,
                   target) {}
 
     void start(const QString &savedCaption) {
-        state.SkinGuardado = savedCaption;
-        state.Cargando = true;
+        Settings saved;
+        saved.skin = savedCaption;
+        session.setSaved(saved);
+        session.setLoading(true);
         skinner.listSkins();
         skinner.restoreSavedSkin();
-        state.Cargando = false;
+        session.setLoading(false);
     }
 
     void pick(int index) {
@@ -64,7 +66,7 @@ struct Window {
         return List1.item(row)->data(Skinner::FolderRole).toString();
     }
 
-    MainState state;
+    Session session;
     QComboBox cboSkins;
     QListWidget List1;
     RecordingTarget target;
@@ -260,7 +262,7 @@ void TestSkinner::skinsAddUp() {
     w.target.calls.clear();
     w.pick(u"Cinco"_s);
     QCOMPARE(w.target.calls, (QStringList{u"digit 5 1x1"_s, u"select 2"_s}));
-    QCOMPARE(w.state.VolCol, u"BLUE"_s);
+    QCOMPARE(w.session.digitColour(), DigitColour::Blue);
 }
 
 void TestSkinner::digitsChosenByUserButNotAtStart() {
@@ -272,15 +274,15 @@ void TestSkinner::digitsChosenByUserButNotAtStart() {
     w.pick(u"Azul"_s);
     QCOMPARE(w.target.calls, QStringList{u"select 2"_s});
     // No Digits key: the digit type in use stays and is selected again.
-    w.state.VolCol = u"Green"_s;
+    w.session.setDigitColour(DigitColour::Green);
     w.pick(u"Nada"_s);
-    QCOMPARE(w.state.VolCol, u"Green"_s);
+    QCOMPARE(w.session.digitColour(), DigitColour::Green);
     QCOMPARE(w.target.calls.last(), u"select 1"_s);
 
     // At the next start the saved NumberType, read after the skin, decides.
     Window next(m_dir->path());
     next.start(u"Azul"_s);
-    QCOMPARE(next.state.VolCol, u"BLUE"_s);
+    QCOMPARE(next.session.digitColour(), DigitColour::Blue);
     QVERIFY(next.target.calls.isEmpty());
 }
 

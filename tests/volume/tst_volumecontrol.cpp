@@ -1,7 +1,7 @@
-#include "mainstate.h"
 #include "pictureimage.h"
 #include "playercomponent.h"
 #include "playererror.h"
+#include "session.h"
 #include "twips.h"
 #include "updownarrows.h"
 #include "volumecontrol.h"
@@ -45,7 +45,7 @@ public:
 // The window's volume parts as start-up leaves them: step 10, the bar at 10,
 // "10" checked, the red digits showing their off picture, nothing connected.
 struct Rig {
-    MainState state;
+    Session session;
     RecordingPlayer MediaPlayer1;
     RecordingPlayer RealAudio1;
     QWidget Main;
@@ -57,7 +57,7 @@ struct Rig {
     VolumeControl *control = nullptr;
 
     Rig() {
-        state.VolNum = 10;
+        session.setVolumeStep(10);
         Scroll1->move(Twips::point(3180, 840));
         for (int index = 0; index <= 10; ++index) {
             QAction *item =
@@ -66,10 +66,10 @@ struct Rig {
             item->setChecked(index == 0);
             mnuVol.append(item);
         }
-        digits = new VolumeDigits(state, &Main, &MediaPlayer1);
+        digits = new VolumeDigits(session, &Main, &MediaPlayer1);
         digits->selectFromDigitType();
-        control = new VolumeControl(state, Scroll1, mnuVol, &MediaPlayer1, &RealAudio1, imgConectar,
-                                    digits, &Main);
+        control =
+            new VolumeControl(session, Scroll1, mnuVol, &MediaPlayer1, &RealAudio1, digits, &Main);
         Main.resize(Twips::size(10275, 3030));
         Main.show();
         MediaPlayer1.forget();
@@ -77,7 +77,7 @@ struct Rig {
     }
 
     void connectStation() {
-        imgConectar->setBorderStyle(1);
+        session.setConnected(true);
         digits->SetVolNum(false);
     }
 
@@ -114,7 +114,7 @@ struct Rig {
 
     // The step everywhere it shows: the bar, the menu's one check mark.
     void expectStep(int step) const {
-        QCOMPARE(int(state.VolNum), step);
+        QCOMPARE(int(session.volumeStep()), step);
         QCOMPARE(Scroll1->value(), step);
         QStringList checked;
         for (const QAction *item : mnuVol) {
@@ -249,7 +249,7 @@ void TestVolumeControl::digitsFollowConnectAndCut() {
     // Connected at "Silencio" shows the 0, not the off picture.
     const QList<std::pair<int, bool>> steps = {{10, true}, {0, false}, {10, false}, {10, true}};
     for (const auto &[step, off] : steps) {
-        rig.state.VolNum = quint8(step);
+        rig.session.setVolumeStep(quint8(step));
         rig.digits->SetVolNum(off);
         for (int set = 0; set < VolumeDigits::SetCount; ++set)
             QCOMPARE(rig.shown(set), QList<int>{off ? int(VolumeDigits::OffPicture) : step});
@@ -266,19 +266,19 @@ void TestVolumeControl::changeOfSet_data() {
 void TestVolumeControl::changeOfSet() {
     QFETCH(bool, playing);
     Rig rig;
-    rig.state.VolNum = 7;
+    rig.session.setVolumeStep(7);
     rig.digits->SetVolNum(!playing);
     rig.MediaPlayer1.forget();
 
     QTest::mouseClick(rig.digits->optColor()[VolumeDigits::Green], Qt::LeftButton);
-    QCOMPARE(rig.state.VolCol, u"Green"_s);
+    QCOMPARE(rig.session.digitColour(), DigitColour::Green);
     rig.expectApplied(VolumeDigits::Green);
     const int expected = playing ? 7 : VolumeDigits::OffPicture;
     QCOMPARE(rig.shown(VolumeDigits::Green), QList<int>{expected});
     QCOMPARE(rig.MediaPlayer1.focusMoves, 1);
 
     rig.digits->optColor_Click(VolumeDigits::Custom);
-    QCOMPARE(rig.state.VolCol, u"Custom"_s);
+    QCOMPARE(rig.session.digitColour(), DigitColour::Custom);
     QCOMPARE(rig.shown(VolumeDigits::Custom), QList<int>{expected});
 }
 
@@ -299,9 +299,9 @@ void TestVolumeControl::setFromDigitType() {
     Rig rig;
     // Selecting again applies the set again, as after a skin change.
     rig.digits->optColor_Click(VolumeDigits::Blue);
-    rig.state.VolCol = saved;
+    rig.session.setDigitColour(Settings::digitColourFromWord(saved));
     rig.digits->selectFromDigitType();
-    QCOMPARE(rig.state.VolCol, written);
+    QCOMPARE(Settings::wordOf(rig.session.digitColour()), written);
     rig.expectApplied(set);
 }
 

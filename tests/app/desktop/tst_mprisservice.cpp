@@ -1,6 +1,7 @@
 #include "legacytext.h"
 #include "mediacontrols.h"
 #include "mprisservice.h"
+#include "session.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -35,26 +36,24 @@ const QString &PlayerInterface = MprisService::PlayerInterface;
 // Stands in for the window: the test is about what the bus maps onto it.
 class StandInControls : public MediaControls {
 public:
-    bool isPlaying = false;
-    QString stationName, countryName, title;
-    int step = 10;
+    Session session;
     int connectOrCutCalls = 0;
     QList<int> chosenSteps;
     int raises = 0;
     std::function<void()> whileConnecting;
 
-    bool playing() const override { return isPlaying; }
+    StandInControls() { session.setVolumeStep(10); }
+    bool isPlaying() const { return session.connected(); }
     void connectOrCut() override {
         ++connectOrCutCalls;
-        isPlaying = !isPlaying;
+        session.setConnected(!session.connected());
         if (whileConnecting)
             whileConnecting();
     }
-    QString station() const override { return stationName; }
-    QString country() const override { return countryName; }
-    QString icyTitle() const override { return title; }
-    int volumeStep() const override { return step; }
-    void chooseVolumeStep(int chosen) override { chosenSteps.append(step = chosen); }
+    void chooseVolumeStep(int chosen) override {
+        chosenSteps.append(chosen);
+        session.setVolumeStep(quint8(chosen));
+    }
     void raiseWindow() override { ++raises; }
 };
 
@@ -74,7 +73,7 @@ public Q_SLOTS:
 // A service on the bus with what it reads and what it signals.
 struct Published {
     StandInControls controls;
-    MprisService service{controls};
+    MprisService service{controls.session, controls};
     ChangeRecorder recorder;
     QString name() const { return service.serviceName(); }
 };
@@ -261,7 +260,7 @@ private Q_SLOTS:
         QTRY_VERIFY(nested);
         QCoreApplication::processEvents();
         QCOMPARE(p.controls.connectOrCutCalls, 1);
-        QVERIFY(p.controls.isPlaying);
+        QVERIFY(p.controls.isPlaying());
     }
 
     void metadataFollowsTheStationAndItsTitle() {
@@ -278,10 +277,9 @@ private Q_SLOTS:
         QCOMPARE(trackOf(metadata(-1)), u"/org/mpris/MediaPlayer2/TrackList/NoTrack"_s);
         QVERIFY(!metadata(-1).contains(u"xesam:title"_s));
 
-        p.controls.isPlaying = true;
-        p.controls.stationName = u"Radio Nacional"_s;
-        p.controls.countryName = u"España"_s;
-        p.service.controlsChanged();
+        // A connect changes several things; the desktop hears of them together.
+        p.controls.session.setConnected(true);
+        p.controls.session.setShown(u"España"_s, u"Radio Nacional"_s);
         QTRY_COMPARE(p.recorder.changes.size(), 1);
         QCOMPARE(p.recorder.changes[0].value(u"PlaybackStatus"_s).toString(), u"Playing"_s);
         QCOMPARE(metadata(0).value(u"xesam:title"_s).toString(), u"Radio Nacional"_s);
@@ -289,8 +287,8 @@ private Q_SLOTS:
         QVERIFY(!trackOf(metadata(0)).startsWith(u"/org/mpris/"_s)); // that space is reserved
 
         // The station announces a title sent in Windows-1252: a new track, by the station.
-        p.controls.title = LegacyText::decode("Canci\xf3n de la ma\xf1\x61na \x96 Orquesta");
-        p.service.controlsChanged();
+        p.controls.session.setTitle(
+            LegacyText::decode("Canci\xf3n de la ma\xf1\x61na \x96 Orquesta"));
         QTRY_COMPARE(p.recorder.changes.size(), 2);
         QCOMPARE(p.recorder.changes[1].keys(), QStringList{u"Metadata"_s});
         QVERIFY(trackOf(metadata(1)) != trackOf(metadata(0)));
@@ -301,13 +299,12 @@ private Q_SLOTS:
 
         // Looking again with nothing changed says nothing.
         p.service.controlsChanged();
-        p.controls.title.clear();
-        p.service.controlsChanged();
+        p.controls.session.setTitle(QString());
         QTRY_COMPARE(p.recorder.changes.size(), 3);
         QCOMPARE(metadata(2).value(u"xesam:title"_s).toString(), u"Radio Nacional"_s);
 
-        // A change nobody reported is still read right.
-        p.controls.isPlaying = false;
+        // A getter answers with the session as it is, before the signal goes out.
+        p.controls.session.setConnected(false);
         QCOMPARE(property(p.name(), PlayerInterface, u"PlaybackStatus"_s).toString(), u"Stopped"_s);
     }
 
@@ -346,8 +343,7 @@ private Q_SLOTS:
         QCOMPARE(p.recorder.changes[0].value(u"Volume"_s).toDouble(), 0.4);
 
         // A step chosen in the window is told too.
-        p.controls.step = 7;
-        p.service.controlsChanged();
+        p.controls.session.setVolumeStep(7);
         QTRY_COMPARE(p.recorder.changes.size(), 4);
         QCOMPARE(p.recorder.changes[3].value(u"Volume"_s).toDouble(), 0.7);
     }
@@ -355,11 +351,11 @@ private Q_SLOTS:
     void withoutABusTheProgramGoesOnSilently() {
         QTest::failOnWarning(QRegularExpression(u".*"_s));
         StandInControls controls;
-        MprisService service(controls);
+        MprisService service(controls.session, controls);
         QVERIFY(!service.start(
             QDBusConnection::connectToBus(u"unix:path=/nonexistent/bus"_s, u"nobus"_s)));
         QVERIFY(service.serviceName().isEmpty());
-        controls.isPlaying = true;
+        controls.session.setConnected(true);
         service.controlsChanged();
     }
 };

@@ -1,4 +1,4 @@
-#include "mainstate.h"
+#include "settings.h"
 #include "startupstatus.h"
 #include "windowstates.h"
 
@@ -215,7 +215,7 @@ void TestShellTray::statusList() {
     auto *cboStatus = new QComboBox(&window);
     StartupStatus status(chkAutoConn, cboStatus);
     QCOMPARE(cboStatus->count(), 3);
-    QCOMPARE(status.GuardaEstado(), QString());
+    QCOMPARE(status.GuardaEstado(), std::nullopt);
     QVERIFY(cboStatus->isHidden());
 
     const QString cases[][3] = {{u"INTRAY"_s, u"En Tray"_s, u"InTray"_s},
@@ -223,17 +223,17 @@ void TestShellTray::statusList() {
                                 {u"Minimized"_s, u"Minimizado"_s, u"Minimized"_s},
                                 {QString(), u"Normal"_s, u"Normal"_s}};
     for (const auto &c : cases) {
-        status.PonEstado(c[0]);
+        status.PonEstado(Settings::startStateFromWord(c[0]));
         QCOMPARE(cboStatus->currentText(), c[1]);
-        QCOMPARE(status.GuardaEstado(), c[2]);
+        QCOMPARE(Settings::wordOf(status.GuardaEstado()), c[2]);
     }
     chkAutoConn->setChecked(true);
     QVERIFY(!cboStatus->isHidden());
-    status.PonEstado(u"InTray"_s);
+    status.PonEstado(StartState::InTray);
     chkAutoConn->setChecked(false);
     QVERIFY(cboStatus->isHidden());
     // Hidden, the choice still counts at the next close.
-    QCOMPARE(status.GuardaEstado(), u"InTray"_s);
+    QCOMPARE(status.GuardaEstado(), StartState::InTray);
 }
 
 // The saved state applies only with auto-connect.
@@ -249,10 +249,10 @@ void TestShellTray::startupState() {
                  {true, u"intr"_s, false, false}};
     for (const auto &c : cases) {
         MainWindow main;
-        MainState state;
-        state.AutoConexion = c.autoConnect;
-        state.EstadoGuardado = c.word;
-        main.states.applyStartupState(state);
+        Settings saved;
+        saved.autoconnect = c.autoConnect;
+        saved.status = Settings::startStateFromWord(c.word);
+        main.states.applyStartupState(saved);
         QCOMPARE(main.states.isInTray(), c.inTray);
         QCOMPARE(main.states.trayIcon()->isVisible(), c.inTray);
         QCOMPARE(main.window.isMinimized(), c.minimized);

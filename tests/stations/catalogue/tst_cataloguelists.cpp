@@ -1,7 +1,7 @@
 #include "catalogue_fixture.h"
 #include "catalogueerror.h"
 #include "jetcatalogue.h"
-#include "mainstate.h"
+#include "session.h"
 #include "stationlists.h"
 
 #include <QComboBox>
@@ -96,16 +96,23 @@ private:
     QTemporaryDir m_dir;
     // The window's part in the lists.
     struct Window {
-        MainState state;
+        Session session;
         QComboBox cboPaises;
         QComboBox cboRadios;
-        StationLists lists{state, &cboPaises, &cboRadios};
+        StationLists lists{session, &cboPaises, &cboRadios};
+        // The country and station saved at the last close.
+        void saved(const QString &country, const QString &radio = QString()) {
+            Settings settings;
+            settings.lastCountry = country;
+            settings.lastRadio = radio;
+            session.setSaved(settings);
+        }
     };
     std::optional<Window> m;
 };
 
 void TestCatalogueLists::startUp(const QList<Value> &countries, const QList<Station> &stations) {
-    m->state.Cargando = true;
+    m->session.setLoading(true);
     try {
         m->lists.setBaseDatos(open(countries, stations));
         m->lists.fillCountries();
@@ -113,7 +120,7 @@ void TestCatalogueLists::startUp(const QList<Value> &countries, const QList<Stat
     } catch (const CatalogueError &e) {
         QFAIL(qPrintable(e.message()));
     }
-    m->state.Cargando = false;
+    m->session.setLoading(false);
 }
 
 void TestCatalogueLists::sortsAsJetsGeneralOrder() {
@@ -237,21 +244,19 @@ void TestCatalogueLists::restoresSavedCountryAndStation() {
     QFETCH(QString, lastRadio);
     QFETCH(QString, country);
     QFETCH(QString, station);
-    m->state.UltimoPais = lastCountry;
-    m->state.UltimaRadio = lastRadio;
+    m->saved(lastCountry, lastRadio);
     startUp(countryRows, stationRows);
     // In Jet's order: the apostrophe passed over, letter case ignored.
     QCOMPARE(items(m->cboPaises),
              (QStringList{u"Chile"_s, u"d'Andorra"_s, u"Ecuador"_s, u"España"_s, u"Perú"_s}));
     QCOMPARE(m->cboPaises.currentText(), country);
     QCOMPARE(m->cboRadios.currentText(), station);
-    QCOMPARE(m->state.PaisActual, country);
-    QVERIFY(m->state.RadioActual.isEmpty());
+    QCOMPARE(m->session.currentCountry(), country);
+    QVERIFY(m->session.currentStation().isEmpty());
 }
 
 void TestCatalogueLists::userPickSelectsFirstStation() {
-    m->state.UltimoPais = u"España"_s;
-    m->state.UltimaRadio = u"COPE"_s;
+    m->saved(u"España"_s, u"COPE"_s);
     startUp(countryRows, stationRows);
     QCOMPARE(m->cboRadios.currentText(), u"COPE"_s);
     // Stations in the order stored, a nameless one as an empty entry, duplicates both shown.
@@ -264,61 +269,59 @@ void TestCatalogueLists::userPickSelectsFirstStation() {
     QTest::keyClick(&m->cboPaises, Qt::Key_Down);
     QCOMPARE(m->cboPaises.currentText(), u"Perú"_s);
     QCOMPARE(items(m->cboRadios), (QStringList{u"RPP Noticias"_s, u"Cadena SER"_s}));
-    QCOMPARE(m->state.PaisActual, u"Perú"_s);
+    QCOMPARE(m->session.currentCountry(), u"Perú"_s);
 
     m->cboPaises.setCurrentIndex(m->cboPaises.findText(u"España"_s));
     m->cboRadios.setCurrentIndex(3);
     // Picking the entry already shown runs the handler too.
     Q_EMIT m->cboPaises.activated(m->cboPaises.currentIndex());
     QCOMPARE(m->cboRadios.currentIndex(), 0);
-    QCOMPARE(m->state.PaisActual, u"España"_s);
+    QCOMPARE(m->session.currentCountry(), u"España"_s);
 }
 
 void TestCatalogueLists::looksUpStations() {
-    m->state.UltimoPais = u"España"_s;
+    m->saved(u"España"_s);
     startUp(countryRows, stationRows);
     // Found by letter case alone, apostrophes and all; the first of two of one name wins;
     // not found (a station of Perú), or an empty name: the last address and kind stay.
-    const QList<std::tuple<QString, QString, QString>> lookups = {
-        {u"Radio L'Estel"_s, u"http://estel/"_s, u"RP"_s},
-        {u"l'alt 'd' urgell"_s, u"http://urgell/"_s, u"WMP"_s},
-        {u"COPE"_s, u"http://cope-1/"_s, u"RP"_s},
-        {QString(), u"http://cope-1/"_s, u"RP"_s},
-        {u"RPP Noticias"_s, u"http://cope-1/"_s, u"RP"_s}};
+    constexpr auto RP = PlayerKind::RealAudio;
+    const QList<std::tuple<QString, QString, PlayerKind>> lookups = {
+        {u"Radio L'Estel"_s, u"http://estel/"_s, RP},
+        {u"l'alt 'd' urgell"_s, u"http://urgell/"_s, PlayerKind::MediaPlayer},
+        {u"COPE"_s, u"http://cope-1/"_s, RP},
+        {QString(), u"http://cope-1/"_s, RP},
+        {u"RPP Noticias"_s, u"http://cope-1/"_s, RP}};
     for (const auto &[name, address, kind] : lookups) {
         m->lists.LeeDatos(name);
-        QCOMPARE(m->state.RadioActual, name);
-        QCOMPARE(m->state.DireccionRadio, address);
-        QCOMPARE(m->state.MedioRadio, kind);
+        QCOMPARE(m->session.currentStation(), name);
+        QCOMPARE(m->session.resolved(), (CatalogueStation{address, kind}));
     }
 
     // A station without an address fails, and keeps the last good pair.
     QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"Sin dirección"_s));
-    QCOMPARE(m->state.DireccionRadio, u"http://cope-1/"_s);
-    QCOMPARE(m->state.MedioRadio, u"RP"_s);
+    QCOMPARE(m->session.resolved(), (CatalogueStation{u"http://cope-1/"_s, RP}));
 
     // The station list follows the country that its lookups use.
     m->lists.selectCountry(m->cboPaises.findText(u"d'Andorra"_s));
     m->lists.LeeDatos(m->cboRadios.currentText());
-    QCOMPARE(m->state.DireccionRadio, u"http://valira/"_s);
+    QCOMPARE(m->session.resolved().address, u"http://valira/"_s);
 }
 
 void TestCatalogueLists::toleratesEmptyCatalogues() {
-    m->state.UltimoPais = u"España"_s;
+    m->saved(u"España"_s);
     startUp({}, stationRows);
     QCOMPARE(m->cboPaises.count(), 0);
     QCOMPARE(m->cboRadios.count(), 0);
-    QVERIFY(m->state.PaisActual.isEmpty());
+    QVERIFY(m->session.currentCountry().isEmpty());
 
     m.emplace();
     startUp({u"Bolivia"_s, u"Perú"_s}, stationRows);
     QCOMPARE(m->cboPaises.currentText(), u"Bolivia"_s);
     QCOMPARE(m->cboRadios.count(), 0);
     QCOMPARE(m->cboRadios.currentIndex(), -1);
-    QCOMPARE(m->state.PaisActual, u"Bolivia"_s);
+    QCOMPARE(m->session.currentCountry(), u"Bolivia"_s);
     m->lists.LeeDatos(m->cboRadios.currentText());
-    QVERIFY(m->state.DireccionRadio.isEmpty());
-    QVERIFY(m->state.MedioRadio.isEmpty());
+    QCOMPARE(m->session.resolved(), CatalogueStation());
 }
 
 void TestCatalogueLists::reportsFailuresAfterClose() {

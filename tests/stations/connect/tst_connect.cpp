@@ -129,7 +129,7 @@ private Q_SLOTS:
         m_window->ui().lblCon->clicked(); // a click on the word counts
         QVERIFY(connected());
         QCOMPARE(caption(), u"Cortar"_s);
-        QCOMPARE(m_window->state().PaisFX, u"España"_s);
+        QCOMPARE(m_window->session().shownCountry(), u"España"_s);
         QVERIFY(m_window->statusDisplay().Timer1.isActive());
         QVERIFY(m_window->digits().imgDigRed().at(10)->isVisibleTo(m_window.get()));
         QTRY_VERIFY_WITH_TIMEOUT(hearsTone(u"MediaPlayer1"_s), 15000);
@@ -159,7 +159,7 @@ private Q_SLOTS:
         pick(u"España"_s, u"Radio L'Estel"_s);
         m_window->ui().lblCambiar->clicked();
         QVERIFY(connected());
-        QCOMPARE(m_window->state().RadioFX, u"Radio L'Estel"_s);
+        QCOMPARE(m_window->session().shownStation(), u"Radio L'Estel"_s);
         QTRY_VERIFY_WITH_TIMEOUT(hearsTone(u"RealAudio1"_s), 15000);
         QCOMPARE(requests(u"/list.pls"_s), 1);
         QTRY_COMPARE(m_server->liveListeners(), 1);
@@ -185,7 +185,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->ui().cboRadios->count(), 0);
         click();
         QVERIFY(connected());
-        QCOMPARE(m_window->state().DireccionRadio, m_server->url(u"/live.mp3"_s).toString());
+        QCOMPARE(m_window->session().resolved().address, m_server->url(u"/live.mp3"_s).toString());
         QTRY_COMPARE(requests(u"/live.mp3"_s), 2);
     }
 
@@ -209,7 +209,7 @@ private Q_SLOTS:
         settings.close();
         startWindow();
         QVERIFY(connected());
-        QCOMPARE(m_window->state().RadioActual, u"Radio L'Estel"_s);
+        QCOMPARE(m_window->session().currentStation(), u"Radio L'Estel"_s);
         QTRY_VERIFY_WITH_TIMEOUT(hearsTone(u"RealAudio1"_s), 15000);
     }
 };

@@ -1,6 +1,6 @@
-#include "mainstate.h"
 #include "picturebox.h"
 #include "randomgenerator.h"
+#include "session.h"
 #include "statusdisplay.h"
 
 #include <QFontMetricsF>
@@ -26,10 +26,10 @@ public:
 };
 
 struct Fixture {
-    MainState state;
+    Session session;
     PictureBox fx;
     ChosenNumbers random;
-    StatusDisplay display{state, &fx, random};
+    StatusDisplay display{session, &fx, random};
 
     bool turning() const { return display.Timer1.isActive() && !display.Timer2.isActive(); }
     bool resting() const { return !display.Timer1.isActive() && display.Timer2.isActive(); }
@@ -162,8 +162,7 @@ private Q_SLOTS:
         QFETCH(double, angulo);
         QFETCH(QList<QPoint>, brightest);
         Fixture f;
-        f.state.PaisFX = pais;
-        f.state.RadioFX = radio;
+        f.session.setShown(pais, radio);
         f.display.Angulo = angulo;
         f.display.Cuadrante = quint8(angulo / 90);
         f.display.start();

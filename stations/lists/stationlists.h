@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue.h"
+#include "stationlookup.h"
 
 #include <QObject>
 #include <QString>
@@ -8,7 +9,7 @@
 #include <memory>
 
 class QComboBox;
-struct MainState;
+class Session;
 
 // The window's side of the station catalogue: the country list cboPaises, the station list
 // cboRadios and the lookup of a station's stream, over the open catalogue BaseDatos.
@@ -22,13 +23,13 @@ class StationLists : public QObject {
     Q_OBJECT
 
 public:
-    StationLists(MainState &state, QComboBox *cboPaises, QComboBox *cboRadios,
+    StationLists(Session &session, QComboBox *cboPaises, QComboBox *cboRadios,
                  QObject *parent = nullptr);
     ~StationLists() override;
 
     // BaseDatos ("database"): the open station catalogue.
     void setBaseDatos(std::unique_ptr<Catalogue> baseDatos);
-    Catalogue *BaseDatos() const { return m_baseDatos.get(); }
+    bool BaseDatos() const { return m_baseDatos.isOpen(); }
 
     // Start-up, once the catalogue is set: lists its countries in Jet's order...
     void fillCountries();
@@ -38,8 +39,8 @@ public:
 
     void selectCountry(int index);
     void cboPaises_Click();
-    // LeeDatos ("read data"). Sets RadioActual, then DireccionRadio and MedioRadio from the first
-    // station of the current country with that name; a name not found changes neither.
+    // LeeDatos ("read data"). Sets the current station, then the resolved station from the
+    // first station of the current country with that name; a name not found leaves it.
     void LeeDatos(const QString &NombreRadio);
     // At unload.
     void closeBaseDatos();
@@ -50,10 +51,8 @@ Q_SIGNALS:
     void catalogueFailed(const QString &message);
 
 private:
-    Catalogue &baseDatos() const;
-
-    MainState &m_state;
+    Session &m_session;
     QComboBox *m_cboPaises;
     QComboBox *m_cboRadios;
-    std::unique_ptr<Catalogue> m_baseDatos;
+    StationLookup m_baseDatos;
 };

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "cataloguestation.h"
+#include "settings.h"
+
+#include <QObject>
+#include <QString>
+
+// What the program is doing, in one place. The controls change it through the handlers and
+// show it; whoever needs to know of a change listens for its signal. A setter that changes
+// nothing signals nothing.
+class Session : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Session(QObject *parent = nullptr);
+
+    // The settings as read at start-up.
+    const Settings &saved() const { return m_saved; }
+    void setSaved(const Settings &settings) { m_saved = settings; }
+
+    // Cargando ("loading"): true for the whole of start-up.
+    bool loading() const { return m_loading; }
+    void setLoading(bool loading);
+
+    // A station is connected ("Cortar" shows).
+    bool connected() const { return m_connected; }
+    void setConnected(bool connected);
+
+    // PaisActual ("current country"): whose stations the station list shows.
+    QString currentCountry() const { return m_currentCountry; }
+    void setCurrentCountry(const QString &country);
+    // RadioActual ("current station"): the one of the last connect attempt.
+    QString currentStation() const { return m_currentStation; }
+    void setCurrentStation(const QString &station);
+
+    // The station and country of the last connect that went through, as the status display
+    // and the desktop show them; empty before the first.
+    QString shownCountry() const { return m_shownCountry; }
+    QString shownStation() const { return m_shownStation; }
+    void setShown(const QString &country, const QString &station);
+
+    // The station the last lookup found; a lookup that finds none leaves it.
+    const CatalogueStation &resolved() const { return m_resolved; }
+    void setResolved(const CatalogueStation &station);
+
+    // VolNum ("volume number"): the step 0..10.
+    quint8 volumeStep() const { return m_volumeStep; }
+    void setVolumeStep(quint8 step);
+
+    // VolCol ("volume colour"): the colour set the digits show.
+    DigitColour digitColour() const { return m_digitColour; }
+    void setDigitColour(DigitColour colour);
+
+    // The song title the connected station announces now.
+    QString title() const { return m_title; }
+    void setTitle(const QString &title);
+
+Q_SIGNALS:
+    void loadingChanged(bool loading);
+    void connectedChanged(bool connected);
+    void currentCountryChanged(const QString &country);
+    void currentStationChanged(const QString &station);
+    void shownChanged();
+    void resolvedChanged();
+    void volumeStepChanged(int step);
+    void digitColourChanged(DigitColour colour);
+    void titleChanged(const QString &title);
+
+private:
+    Settings m_saved;
+    bool m_loading = false;
+    bool m_connected = false;
+    QString m_currentCountry;
+    QString m_currentStation;
+    QString m_shownCountry;
+    QString m_shownStation;
+    CatalogueStation m_resolved;
+    quint8 m_volumeStep = 0;
+    DigitColour m_digitColour = DigitColour::Red;
+    QString m_title;
+};
