@@ -104,6 +104,7 @@ void OptionsPanel::closeAtStartup() {
     // Before the window shows: where a closing slide would end.
     setOutline(fractions(AnimationSteps, -1).back());
     setCommand1Left(Command1ClosedLeft);
+    m_open = false;
 }
 
 void OptionsPanel::setWindowWidth(int twips) {
@@ -137,16 +138,14 @@ void OptionsPanel::Command1_Click() {
     // A click during a slide is refused, as the window refuses all input then.
     if (!m_window || !m_command1 || isSliding())
         return;
-    const QString caption = m_command1->text();
-    if (caption != CaptionClosed && caption != CaptionOpen)
-        return;
     // No click may land while the panel slides. The window refuses its input
     // as a disabled window would, but without greying every control meanwhile.
     QCoreApplication::instance()->installEventFilter(this);
-    if (caption == CaptionClosed) {
+    if (!m_open) {
         // Widen first, so the growing outline never reaches past the window.
         setWindowWidth(OpenWidth);
         AnimaOpciones(AnimationSteps, 1, [this] {
+            m_open = true;
             if (m_command1)
                 m_command1->setText(CaptionOpen);
             QCoreApplication::instance()->removeEventFilter(this);
@@ -154,6 +153,7 @@ void OptionsPanel::Command1_Click() {
     } else {
         AnimaOpciones(AnimationSteps, -1, [this] {
             setWindowWidth(ClosedWidth);
+            m_open = false;
             if (m_command1)
                 m_command1->setText(CaptionClosed);
             QCoreApplication::instance()->removeEventFilter(this);

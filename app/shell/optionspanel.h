@@ -15,7 +15,7 @@ class QWidget;
 
 // The options panel on the right of the main window: Command1 opens and
 // closes it, the window's outline growing or shrinking sideways while the
-// button slides along. The panel's state is the caption of Command1.
+// button slides along; its caption shows the panel's state.
 class OptionsPanel : public QObject {
     Q_OBJECT
 
@@ -39,6 +39,8 @@ public:
     void closeAtStartup();
 
     bool isSliding() const { return m_slide.isActive(); }
+    // Open once an opening slide has ended, closed once a closing one has.
+    bool isOpen() const { return m_open; }
 
     // Outer window width in twips; a frameless window's width is its client width.
     void setWindowWidth(int twips);
@@ -75,6 +77,7 @@ private:
     QPointer<QWidget> m_window;
     QPointer<QAbstractButton> m_command1;
     int m_command1Left = Command1ClosedLeft;
+    bool m_open = false;
     WindowOutline m_regionVentana;
 
     // The slide under way: its steps, how many are drawn, and what follows it.

@@ -145,6 +145,7 @@ void TestShellWindow::command1OpensAndCloses() {
         QTest::qWait(5);
     }
     QCOMPARE(main.command1->text(), u"<< Opciones"_s);
+    QVERIFY(main.panel->isOpen());
     QVERIFY2(widths.size() >= 5, qPrintable(u"%1 outlines seen"_s.arg(widths.size())));
     // The first step is at fraction 0, two pixels short of the closed outline.
     QVERIFY(std::is_sorted(widths.cbegin() + 1, widths.cend()));
@@ -158,6 +159,7 @@ void TestShellWindow::command1OpensAndCloses() {
     QTest::mouseClick(main.command1, Qt::LeftButton);
     QTRY_COMPARE(main.command1->text(), u"Opciones >>"_s);
     QCOMPARE(finished.count(), 2);
+    QVERIFY(!main.panel->isOpen());
     QCOMPARE(main.command1->x(), Twips::toPixels(1860));
     QCOMPARE(main.window.width(), Twips::toPixels(3705));
     QCOMPARE(main.window.mask(), closedMask);

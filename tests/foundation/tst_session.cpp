@@ -1,0 +1,97 @@
+#include "session.h"
+#include "settings.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestSession : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void settingsWordsAndDefaults() {
+        const QList<std::pair<QString, DigitColour>> digits = {{u"BLUE"_s, DigitColour::Blue},
+                                                               {u"green"_s, DigitColour::Green},
+                                                               {u"Custom"_s, DigitColour::Custom},
+                                                               {u"azul"_s, DigitColour::Red},
+                                                               {QString(), DigitColour::Red}};
+        for (const auto &[word, colour] : digits)
+            QCOMPARE(Settings::digitColourFromWord(word), colour);
+        const QList<std::pair<QString, StartState>> states = {
+            {u"INTRAY"_s, StartState::InTray},
+            {u"minimized"_s, StartState::Minimized},
+            {u"intr"_s, StartState::Normal},
+            {QString(), StartState::Normal}};
+        for (const auto &[word, state] : states)
+            QCOMPARE(Settings::startStateFromWord(word), state);
+
+        QTemporaryDir dir;
+        const Settings missing = Settings::read(dir.filePath(u"none.ini"_s));
+        QVERIFY(missing.lastCountry.isEmpty() && missing.skin.isEmpty());
+        QCOMPARE(missing.digits, DigitColour::Red);
+        QVERIFY(!missing.autoconnect);
+        QCOMPARE(missing.status, StartState::Normal);
+    }
+
+    // The file a close writes, key for key, and what the next start reads from it.
+    void settingsWrittenAndReadBack() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"sintonet-valdren.ini"_s);
+        Settings settings;
+        settings.lastCountry = u"España"_s;
+        settings.lastRadio = u"Radio L'Estel"_s;
+        settings.skin = u"Nogal"_s;
+        settings.digits = DigitColour::Custom;
+        settings.autoconnect = true;
+        settings.status = StartState::InTray;
+        Settings::write(path, settings);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[General]\nLastCountry=Espa\xc3\xb1"
+                                            "a\nLastRadio=Radio L'Estel\nSkin=Nogal\n"
+                                            "NumberType=Custom\nAutoconnect=1\nStatus=InTray\n"));
+        const Settings back = Settings::read(path);
+        QCOMPARE(back.lastCountry, settings.lastCountry);
+        QCOMPARE(back.lastRadio, settings.lastRadio);
+        QCOMPARE(back.skin, settings.skin);
+        QCOMPARE(back.digits, settings.digits);
+        QCOMPARE(back.autoconnect, true);
+        QCOMPARE(back.status, settings.status);
+
+        // No start-up state chosen: the key stays empty.
+        settings.status.reset();
+        settings.autoconnect = false;
+        Settings::write(path, settings);
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().endsWith("Autoconnect=0\nStatus=\n"));
+    }
+
+    // Listeners act on every signal: one for each change, none when nothing changed.
+    void sessionSignalsChangesOnly() {
+        Session session;
+        QSignalSpy connected(&session, &Session::connectedChanged);
+        QSignalSpy shown(&session, &Session::shownChanged);
+        QSignalSpy step(&session, &Session::volumeStepChanged);
+        QSignalSpy resolved(&session, &Session::resolvedChanged);
+        for (int run = 0; run < 2; ++run) {
+            session.setConnected(true);
+            session.setShown(u"Perú"_s, u"RPP Noticias"_s);
+            session.setVolumeStep(7);
+            session.setResolved({u"http://rpp/"_s, PlayerKind::MediaPlayer});
+        }
+        session.setShown(u"Chile"_s, u"RPP Noticias"_s);
+        session.setResolved({u"http://rpp/"_s, PlayerKind::RealAudio});
+        QCOMPARE(connected.count(), 1);
+        QCOMPARE(connected.first().first().toBool(), true);
+        QCOMPARE(shown.count(), 2);
+        QCOMPARE(step.count(), 1);
+        QCOMPARE(resolved.count(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "tst_session.moc"
