@@ -30,7 +30,7 @@ public:
             SkinTarget &target, QObject *parent = nullptr);
 
     // Start-up step 7: lists every skin folder, in the order the file system gives them,
-    // and selects the caption saved in SkinGuardado. Run while Cargando is set.
+    // and selects the saved skin caption. Run while the session is loading.
     void listSkins();
     // Start-up step 8: applies the saved skin when a caption was saved.
     void restoreSavedSkin();
