@@ -2,6 +2,7 @@
 #include "e2estations.h"
 #include "eventually.h"
 #include "programrun.h"
+#include "testfiles.h"
 #include "toneserver.h"
 
 #include <QFile>
@@ -16,11 +17,6 @@ namespace {
 
 const QRect cmdCloseApp(3120, 60, 195, 195);
 const QRect imgConectar(2040, 420, 1395, 315);
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -62,7 +58,7 @@ private Q_SLOTS:
         QVERIFY(program.clickControl(cmdCloseApp));
         QVERIFY(program.waitForExit(15000));
         QCOMPARE(program.exitCode(), 0);
-        const QString settings = QString::fromUtf8(readFile(program.settingsFile()));
+        const QString settings = QString::fromUtf8(TestFiles::read(program.settingsFile()));
         QVERIFY2(settings.contains(u"LastCountry=Andorra\nLastRadio=Ràdio Nova\n"_s),
                  qPrintable(settings));
     }

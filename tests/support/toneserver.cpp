@@ -1,5 +1,7 @@
 #include "toneserver.h"
 
+#include "testfiles.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -13,11 +15,6 @@ namespace {
 
 constexpr qint64 MetaInterval = 8000;
 constexpr qint64 BytesPerSecond = 128000 / 8;
-
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 bool runFfmpeg(const QStringList &arguments) {
     QProcess ffmpeg;
@@ -71,8 +68,8 @@ bool ToneServer::makeAudio() {
                    u"96k"_s, u"-f"_s, u"hls"_s, u"-hls_time"_s, u"1"_s, u"-hls_list_size"_s, u"0"_s,
                    u"-hls_playlist_type"_s, u"vod"_s, u"-hls_segment_filename"_s,
                    dir.filePath(u"hls/seg%d.ts"_s), dir.filePath(u"hls/index.m3u8"_s)});
-    m_liveAudio = readAll(dir.filePath(u"live.mp3"_s));
-    m_fileAudio = readAll(dir.filePath(u"file.mp3"_s));
+    m_liveAudio = TestFiles::read(dir.filePath(u"live.mp3"_s));
+    m_fileAudio = TestFiles::read(dir.filePath(u"file.mp3"_s));
     return made && !m_liveAudio.isEmpty() && !m_fileAudio.isEmpty();
 }
 
@@ -197,8 +194,9 @@ void ToneServer::respond(Client &client, const QByteArray &path, const QByteArra
         reply(socket, "200 OK", "video/x-ms-asf", "[Reference]\r\nRef1=" + live + "\r\n");
     } else if (path.startsWith("/hls/")) {
         const QString name = QString::fromLatin1(path.mid(5));
-        const QByteArray body =
-            name.contains(u'/') ? QByteArray() : readAll(QDir(m_dir).filePath(u"hls/"_s + name));
+        const QByteArray body = name.contains(u'/')
+                                    ? QByteArray()
+                                    : TestFiles::read(QDir(m_dir).filePath(u"hls/"_s + name));
         if (body.isEmpty())
             reply(socket, "404 Not Found", "text/plain", "not found");
         else
