@@ -20,8 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QRect cmdCloseApp(3120, 60, 195, 195);
-
 // Settings from an earlier session, each of the six values one that the next
 // normal close writes differently, and lines of other kinds the program keeps.
 const QByteArray OldSettings = "; Ajustes de una sesi\xc3\xb3n anterior\n"
@@ -126,7 +124,7 @@ private Q_SLOTS:
 
         // A close that nobody interrupts writes the new file.
         startWithOldSettings();
-        QVERIFY(m_program->clickControl(cmdCloseApp));
+        QVERIFY(m_program->clickControl(Designed::cmdCloseApp));
         QVERIFY(m_program->waitForExit(15000));
         QCOMPARE(m_program->exitCode(), 0);
         m_newSettings = TestFiles::read(m_program->settingsFile());
@@ -171,7 +169,7 @@ private Q_SLOTS:
         QVERIFY(watch.valid());
 
         const std::unique_ptr<QProcess> click =
-            m_session->startClick(m_program->controlCentre(cmdCloseApp));
+            m_session->startClick(m_program->controlCentre(Designed::cmdCloseApp));
         if (kind < 0) {
             QVERIFY(click->waitForFinished(10000));
             if (moment > 0)

@@ -16,16 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Where the window's controls were designed, in twips from its top-left corner.
-const QRect cmdGoTray(2640, 60, 195, 195);
-const QRect cmdCloseApp(3120, 60, 195, 195);
-const QRect cboRadios(180, 420, 1815, 315);
-const QRect imgConectar(2040, 420, 1395, 315);
-const QRect ImgCambiar(240, 780, 1035, 285);
-const QRect FX(140, 1380, 3315, 1215);
-const QRect Command1Closed(1860, 2640, 1515, 255);
-const QRect cboPaises(4920, 420, 2115, 315);
-const QRect Propaganda(3780, 1380, 3255, 1215);
+using namespace Designed;
 
 // The window with the options panel closed and open, in pixels.
 const QSize ClosedSize(247, 202);
@@ -203,7 +194,7 @@ private Q_SLOTS:
         E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
         QCOMPARE(m_server->requests(u"/live.mp3"_s), 1);
         QCOMPARE(m_server->requests(u"/file.mp3"_s), 0);
-        E2E_TRY_VERIFY(E2eStations::hearsTone(capture(u"MediaPlayer1"_s)), 15000);
+        E2E_TRY_VERIFY(ToneServer::heardIn(capture(u"MediaPlayer1"_s)), 15000);
         // The status display turns: two looks at it differ.
         const QImage first = grabControl(FX);
         E2E_TRY_VERIFY(grabControl(FX) != first, 15000);
@@ -221,7 +212,7 @@ private Q_SLOTS:
         pickFromList(cboRadios, 1, 2); // Radio L'Estel, on the other player
         QVERIFY(m_program->clickControl(ImgCambiar));
         E2E_TRY_COMPARE(m_server->requests(u"/list.pls"_s), 1, 15000);
-        E2E_TRY_VERIFY(E2eStations::hearsTone(capture(u"RealAudio1"_s)), 15000);
+        E2E_TRY_VERIFY(ToneServer::heardIn(capture(u"RealAudio1"_s)), 15000);
         // The first player let its station go.
         E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
     }

@@ -1,6 +1,7 @@
 #include "toneserver.h"
 
 #include "testfiles.h"
+#include "wavcapture.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -28,6 +29,12 @@ bool runFfmpeg(const QStringList &arguments) {
 }
 
 } // namespace
+
+bool ToneServer::heardIn(const QString &captureFile) {
+    const WavCapture wav = WavCapture::read(captureFile);
+    return wav.seconds() >= 1.0 &&
+           wav.toneAmplitude(ToneHz, wav.seconds() - 1.0, wav.seconds()) > 0.05;
+}
 
 ToneServer::ToneServer(const QString &workDir, QObject *parent)
     : QObject(parent)

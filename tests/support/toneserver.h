@@ -46,6 +46,9 @@ public:
     // Cuts every live listener off and turns new ones away for a while.
     void goOffAir(int milliseconds);
 
+    // Whether a player's capture file has the tone in the last second written to it.
+    static bool heardIn(const QString &captureFile);
+
     // Requests by path, the query left out.
     int requests(const QString &path) const { return m_requests.value(path); }
     int liveListeners() const;

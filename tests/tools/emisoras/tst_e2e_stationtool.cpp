@@ -13,12 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QRect cmdCloseApp(3120, 60, 195, 195);
-const QRect imgConectar(2040, 420, 1395, 315);
-
-} // namespace
+using namespace Designed;
 
 // A station added with the station tool of the program folder is the program's at its next
 // start: its country comes first in the list, the station is selected, connected and heard.
@@ -52,7 +47,7 @@ private Q_SLOTS:
         // Without settings the first country and its first station are selected: the new ones.
         QVERIFY(program.clickControl(imgConectar));
         E2E_TRY_COMPARE(server.liveListeners(), 1, 15000);
-        E2E_TRY_VERIFY(E2eStations::hearsTone(audio.filePath(u"out.MediaPlayer1.wav"_s)), 15000);
+        E2E_TRY_VERIFY(ToneServer::heardIn(audio.filePath(u"out.MediaPlayer1.wav"_s)), 15000);
         QCOMPARE(server.requests(u"/file.mp3"_s), 0);
 
         QVERIFY(program.clickControl(cmdCloseApp));
