@@ -139,10 +139,20 @@ void ToneServer::readRequest(QTcpSocket *socket) {
     const QByteArray head = it->request.left(end);
     const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
     const QByteArray path = requestLine.value(1);
-    m_requests[QString::fromLatin1(
-        path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?')))]++;
+    const QString bare =
+        QString::fromLatin1(path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?')));
+    ++m_requests[bare];
+    m_lastRequests[bare] = head;
     it->request.clear();
-    respond(*it, path, head.toLower());
+    if (const auto page = m_pages.constFind(bare); page != m_pages.cend())
+        reply(socket, page->status, page->type, page->body);
+    else
+        respond(*it, path, head.toLower());
+}
+
+void ToneServer::setPage(const QString &path, const QByteArray &status, const QByteArray &type,
+                         const QByteArray &body) {
+    m_pages.insert(path, {status, type, body});
 }
 
 void ToneServer::respond(Client &client, const QByteArray &path, const QByteArray &headers) {

@@ -4,16 +4,15 @@
 #include "jetcatalogue.h"
 #include "stationcatalogue.h"
 #include "testfiles.h"
+#include "toneserver.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,40 +55,6 @@ QStringList programView(const QString &path) {
     }
     return seen;
 }
-
-// A tiny stand-in for the directory's API: answers every request with `body` and keeps the
-// requests it saw.
-class DirectoryServer : public QObject {
-public:
-    QByteArray body = "[]";
-    int status = 200;
-    QList<QByteArray> requests;
-
-    bool start() {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = m_server.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    m_pending[s] += s->readAll();
-                    if (!m_pending[s].contains("\r\n\r\n"))
-                        return;
-                    requests.append(m_pending.take(s));
-                    s->write("HTTP/1.1 " + QByteArray::number(status) +
-                             " X\r\nContent-Type: application/json\r\nContent-Length: " +
-                             QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
-                             body);
-                    s->disconnectFromHost();
-                });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-        return m_server.listen(QHostAddress::LocalHost);
-    }
-    QString url() const { return u"http://127.0.0.1:%1"_s.arg(m_server.serverPort()); }
-
-private:
-    QTcpServer m_server;
-    QHash<QTcpSocket *, QByteArray> m_pending;
-};
 
 QJsonObject directoryStation(const QString &name, const QString &url, const QString &resolved,
                              int checkOk = 1, const QString &code = u"AR"_s) {
@@ -316,8 +281,14 @@ private Q_SLOTS:
     }
 
     void aCountryIsImportedFromTheDirectory() {
-        DirectoryServer server;
+        // The directory's API, served on loopback.
+        ToneServer server(m_dir.path());
         QVERIFY(server.start());
+        const QString search = u"/json/stations/search"_s;
+        const QString directory = server.url({}).toString();
+        const auto answer = [&](const QByteArray &status, const QByteArray &body) {
+            server.setPage(search, status, "application/json", body);
+        };
         QJsonArray stations;
         stations.append(directoryStation(u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
                                          u"https://mitre.example/m.mp3"_s));
@@ -332,13 +303,13 @@ private Q_SLOTS:
                                          u"https://mitre.example/otra"_s));
         stations.append(
             directoryStation(u"Continental"_s, u"http://c.example/"_s, u"http://c.example/"_s));
-        server.body = QJsonDocument(stations).toJson();
+        answer("200 OK", QJsonDocument(stations).toJson());
 
-        Result r = run(
-            {u"radio-browser"_s, u"ar"_s, u"--servidor"_s, server.url(), u"--limite"_s, u"6"_s});
+        Result r =
+            run({u"radio-browser"_s, u"ar"_s, u"--servidor"_s, directory, u"--limite"_s, u"6"_s});
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        QCOMPARE(server.requests.size(), 1);
-        const QByteArray request = server.requests.first();
+        QCOMPARE(server.requests(search), 1);
+        const QByteArray request = server.lastRequest(search);
         QVERIFY2(request.startsWith("GET /json/stations/search?"), request.constData());
         const QByteArray line = request.left(request.indexOf("\r\n"));
         for (const char *part :
@@ -358,23 +329,22 @@ private Q_SLOTS:
         QVERIFY(!seen.join(u'\n').contains(u"otro país"_s));
 
         // A country new to the catalogue takes its Spanish name from iso-codes.
-        server.body =
-            QJsonDocument(QJsonArray{directoryStation(u"Radio Bremen"_s, u"http://b.example/"_s,
-                                                      u"http://b.example/"_s, 1, u"DE"_s)})
-                .toJson();
-        r = run({u"radio-browser"_s, u"DE"_s, u"--servidor"_s, server.url()});
+        answer("200 OK",
+               QJsonDocument(QJsonArray{directoryStation(u"Radio Bremen"_s, u"http://b.example/"_s,
+                                                         u"http://b.example/"_s, 1, u"DE"_s)})
+                   .toJson());
+        r = run({u"radio-browser"_s, u"DE"_s, u"--servidor"_s, directory});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(
             programView(m_catalogue).contains(u"Alemania|Radio Bremen|http://b.example/|WMP"_s));
 
         // Failures say so and leave the catalogue as it was.
         const QByteArray before = TestFiles::read(m_catalogue);
-        server.body = "<html>no</html>";
-        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, server.url()}).code, 1);
-        server.body = "[]";
-        server.status = 503;
-        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, server.url()}).code, 1);
-        QCOMPARE(run({u"radio-browser"_s, u"ZZ"_s, u"--servidor"_s, server.url()}).code, 1);
+        answer("200 OK", "<html>no</html>");
+        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory}).code, 1);
+        answer("503 Service Unavailable", "[]");
+        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory}).code, 1);
+        QCOMPARE(run({u"radio-browser"_s, u"ZZ"_s, u"--servidor"_s, directory}).code, 1);
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QString nobody = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
