@@ -1,4 +1,5 @@
 #include "ini.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,17 +20,9 @@ private:
 
     QString write(const QString &name, const QByteArray &bytes) {
         const QString path = m_dir.filePath(name);
-        QFile f(path);
-        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        if (!TestFiles::write(path, bytes))
             qFatal("cannot write fixture");
-        f.write(bytes);
         return path;
-    }
-
-    static QByteArray read(const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
 private Q_SLOTS:
@@ -70,21 +63,17 @@ private Q_SLOTS:
 
     void writeCreatesFileSectionAndKeysInOrder() {
         const QString path = m_dir.filePath(u"new.ini"_s);
-        const QStringList keys{u"LastCountry"_s, u"LastRadio"_s,   u"Skin"_s,
-                               u"NumberType"_s,  u"Autoconnect"_s, u"Status"_s};
-        const QByteArray expected("[General]\nLastCountry=La\nLastRadio=La\nSkin=Sk\n"
-                                  "NumberType=Nu\nAutoconnect=Au\nStatus=St\n");
-        for (const QString &key : keys)
-            EscribeINI(path, u"General"_s, key, key.left(2));
-        QCOMPARE(read(path), expected);
-
-        // The same keys in one write make the same file; an empty list makes none.
-        const QString together = m_dir.filePath(u"together.ini"_s);
-        QList<std::pair<QString, QString>> pairs;
-        for (const QString &key : keys)
-            pairs.append({key, key.left(2)});
-        EscribeINI(together, u"General"_s, pairs);
-        QCOMPARE(read(together), expected);
+        EscribeINI(path, u"General"_s,
+                   {{u"LastCountry"_s, u"La"_s},
+                    {u"LastRadio"_s, u"La"_s},
+                    {u"Skin"_s, u"Sk"_s},
+                    {u"NumberType"_s, u"Nu"_s},
+                    {u"Autoconnect"_s, u"Au"_s},
+                    {u"Status"_s, u"St"_s}});
+        QCOMPARE(TestFiles::read(path), QByteArray("[General]\nLastCountry=La\nLastRadio=La\n"
+                                                   "Skin=Sk\nNumberType=Nu\nAutoconnect=Au\n"
+                                                   "Status=St\n"));
+        // A key without a name writes nothing, not even the file.
         const QString none = m_dir.filePath(u"none.ini"_s);
         EscribeINI(none, u"General"_s, {{QString(), u"x"_s}});
         QVERIFY(!QFile::exists(none));
@@ -97,10 +86,11 @@ private Q_SLOTS:
         EscribeINI(path, u"General"_s, u"Skin"_s, u"new"_s);
         EscribeINI(path, u"General"_s, u"NumberType"_s, u"Blue"_s);
         EscribeINI(path, u"Extra"_s, u"k"_s, u"v"_s);
-        QCOMPARE(read(path), QByteArray("; made on Windows\r\n[Other]\r\nSkin=keep\r\n\r\n"
-                                        "[GENERAL]\r\nskin=new\r\n; a comment\r\n"
-                                        "Status=Normal\r\nNumberType=Blue\r\n\r\n"
-                                        "[Last]\r\nx=1\r\n[Extra]\r\nk=v\r\n"));
+        QCOMPARE(TestFiles::read(path),
+                 QByteArray("; made on Windows\r\n[Other]\r\nSkin=keep\r\n\r\n"
+                            "[GENERAL]\r\nskin=new\r\n; a comment\r\n"
+                            "Status=Normal\r\nNumberType=Blue\r\n\r\n"
+                            "[Last]\r\nx=1\r\n[Extra]\r\nk=v\r\n"));
     }
 
     void onlyTheFirstOfTwoSectionsOfOneNameIsRead() {
@@ -125,7 +115,7 @@ private Q_SLOTS:
                     {u"NumberType"_s, u"Red"_s},
                     {u"Autoconnect"_s, u"0"_s},
                     {u"Status"_s, u"Normal"_s}});
-        const QString text = QString::fromUtf8(read(path));
+        const QString text = QString::fromUtf8(TestFiles::read(path));
         QCOMPARE(text.count(u'\n'), 7);
         QCOMPARE(text.count(u'\r'), 0);
         for (const QChar c : text)
@@ -151,16 +141,14 @@ private Q_SLOTS:
         QVERIFY(QFile::link(u"/dev/zero"_s, zero));
         const QString big = folder.filePath(u"big.ini"_s);
         const QByteArray bigContent = "[General]\nSkin=grande\n" + QByteArray(2 << 20, ';');
-        QFile f(big);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bigContent) == bigContent.size());
-        f.close();
+        QVERIFY(TestFiles::write(big, bigContent));
         for (const QString &path : {pipe, zero, big}) {
             QCOMPARE(LeeINI(path, u"General"_s, u"Skin"_s), QString());
             EscribeINI(path, u"General"_s, u"Skin"_s, u"x"_s);
         }
         QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
         QCOMPARE(QFileInfo(zero).symLinkTarget(), u"/dev/zero"_s);
-        QCOMPARE(read(big), bigContent);
+        QCOMPARE(TestFiles::read(big), bigContent);
         QCOMPARE(
             QDir(folder.path())
                 .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden,
@@ -179,20 +167,17 @@ private Q_SLOTS:
         const QString path = write(u"ro.ini"_s, original);
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         EscribeINI(path, u"General"_s, u"Skin"_s, u"new"_s);
-        QCOMPARE(read(path), original);
+        QCOMPARE(TestFiles::read(path), original);
 
         QTemporaryDir folder;
         const QString inside = folder.filePath(u"s.ini"_s);
-        QFile f(inside);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(original);
-        f.close();
+        QVERIFY(TestFiles::write(inside, original));
         QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         EscribeINI(inside, u"General"_s, u"Skin"_s, u"new"_s);
         EscribeINI(folder.filePath(u"other.ini"_s), u"General"_s, u"Skin"_s, u"new"_s);
         QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                  QFileDevice::ExeOwner);
-        QCOMPARE(read(inside), original);
+        QCOMPARE(TestFiles::read(inside), original);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{u"s.ini"_s});
     }

@@ -2,7 +2,6 @@
 
 #include "catalogue_fixture.h"
 #include "toneserver.h"
-#include "wavcapture.h"
 
 #include <QString>
 
@@ -28,14 +27,6 @@ inline QByteArray catalogue(const ToneServer &server) {
             Station{QStringLiteral("Perú"), QStringLiteral("Tono Andino"), url("/live.mp3"),
                     QStringLiteral("WMP")},
         });
-}
-
-// The tone is heard in the last second that a player wrote to its capture file.
-inline bool hearsTone(const QString &captureFile) {
-    const WavCapture wav = WavCapture::read(captureFile);
-    if (wav.seconds() < 1.0)
-        return false;
-    return wav.toneAmplitude(ToneServer::ToneHz, wav.seconds() - 1.0, wav.seconds()) > 0.05;
 }
 
 } // namespace E2eStations

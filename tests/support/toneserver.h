@@ -24,6 +24,7 @@ class QTcpSocket;
 //   /loop.asx, /loop.pls  two playlists that list each other
 //   /chain.pls?n=1   a playlist that lists the next one, without end
 //   /dead.pls        5,000 entries, all 404s under /dead
+// and whatever other page a test sets.
 class ToneServer : public QObject {
     Q_OBJECT
 
@@ -46,8 +47,17 @@ public:
     // Cuts every live listener off and turns new ones away for a while.
     void goOffAir(int milliseconds);
 
+    // Serves this body at the path (any query), in place of whatever else would be there.
+    void setPage(const QString &path, const QByteArray &status, const QByteArray &type,
+                 const QByteArray &body);
+
+    // Whether a player's capture file has the tone in the last second written to it.
+    static bool heardIn(const QString &captureFile);
+
     // Requests by path, the query left out.
     int requests(const QString &path) const { return m_requests.value(path); }
+    // The head of the last request for the path, as it came.
+    QByteArray lastRequest(const QString &path) const { return m_lastRequests.value(path); }
     int liveListeners() const;
     int openConnections() const { return int(m_clients.size()); }
 
@@ -77,6 +87,13 @@ private:
     QTimer m_pacer;
     QHash<QTcpSocket *, Client> m_clients;
     QHash<QString, int> m_requests;
+    QHash<QString, QByteArray> m_lastRequests;
+    struct Page {
+        QByteArray status;
+        QByteArray type;
+        QByteArray body;
+    };
+    QHash<QString, Page> m_pages;
     QByteArray m_liveAudio;
     QByteArray m_fileAudio;
     QByteArray m_icyName = "Tone Radio";

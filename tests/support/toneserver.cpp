@@ -1,5 +1,8 @@
 #include "toneserver.h"
 
+#include "testfiles.h"
+#include "wavcapture.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -14,11 +17,6 @@ namespace {
 constexpr qint64 MetaInterval = 8000;
 constexpr qint64 BytesPerSecond = 128000 / 8;
 
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 bool runFfmpeg(const QStringList &arguments) {
     QProcess ffmpeg;
     ffmpeg.start(u"ffmpeg"_s,
@@ -31,6 +29,12 @@ bool runFfmpeg(const QStringList &arguments) {
 }
 
 } // namespace
+
+bool ToneServer::heardIn(const QString &captureFile) {
+    const WavCapture wav = WavCapture::read(captureFile);
+    return wav.seconds() >= 1.0 &&
+           wav.toneAmplitude(ToneHz, wav.seconds() - 1.0, wav.seconds()) > 0.05;
+}
 
 ToneServer::ToneServer(const QString &workDir, QObject *parent)
     : QObject(parent)
@@ -71,8 +75,8 @@ bool ToneServer::makeAudio() {
                    u"96k"_s, u"-f"_s, u"hls"_s, u"-hls_time"_s, u"1"_s, u"-hls_list_size"_s, u"0"_s,
                    u"-hls_playlist_type"_s, u"vod"_s, u"-hls_segment_filename"_s,
                    dir.filePath(u"hls/seg%d.ts"_s), dir.filePath(u"hls/index.m3u8"_s)});
-    m_liveAudio = readAll(dir.filePath(u"live.mp3"_s));
-    m_fileAudio = readAll(dir.filePath(u"file.mp3"_s));
+    m_liveAudio = TestFiles::read(dir.filePath(u"live.mp3"_s));
+    m_fileAudio = TestFiles::read(dir.filePath(u"file.mp3"_s));
     return made && !m_liveAudio.isEmpty() && !m_fileAudio.isEmpty();
 }
 
@@ -135,10 +139,20 @@ void ToneServer::readRequest(QTcpSocket *socket) {
     const QByteArray head = it->request.left(end);
     const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
     const QByteArray path = requestLine.value(1);
-    m_requests[QString::fromLatin1(
-        path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?')))]++;
+    const QString bare =
+        QString::fromLatin1(path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?')));
+    ++m_requests[bare];
+    m_lastRequests[bare] = head;
     it->request.clear();
-    respond(*it, path, head.toLower());
+    if (const auto page = m_pages.constFind(bare); page != m_pages.cend())
+        reply(socket, page->status, page->type, page->body);
+    else
+        respond(*it, path, head.toLower());
+}
+
+void ToneServer::setPage(const QString &path, const QByteArray &status, const QByteArray &type,
+                         const QByteArray &body) {
+    m_pages.insert(path, {status, type, body});
 }
 
 void ToneServer::respond(Client &client, const QByteArray &path, const QByteArray &headers) {
@@ -197,8 +211,9 @@ void ToneServer::respond(Client &client, const QByteArray &path, const QByteArra
         reply(socket, "200 OK", "video/x-ms-asf", "[Reference]\r\nRef1=" + live + "\r\n");
     } else if (path.startsWith("/hls/")) {
         const QString name = QString::fromLatin1(path.mid(5));
-        const QByteArray body =
-            name.contains(u'/') ? QByteArray() : readAll(QDir(m_dir).filePath(u"hls/"_s + name));
+        const QByteArray body = name.contains(u'/')
+                                    ? QByteArray()
+                                    : TestFiles::read(QDir(m_dir).filePath(u"hls/"_s + name));
         if (body.isEmpty())
             reply(socket, "404 Not Found", "text/plain", "not found");
         else

@@ -3,6 +3,7 @@
 #include "cataloguepassword.h"
 #include "catalogueschema.h"
 #include "jetwriter.h"
+#include "testfiles.h"
 
 #include <QByteArray>
 #include <QList>
@@ -38,8 +39,7 @@ inline QByteArray catalogueBytes(const QList<Value> &countries, const QList<Stat
 }
 
 inline bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    return TestFiles::write(path, bytes);
 }
 
 // mdb-export prints an empty text as it prints Null: as nothing.

@@ -1,0 +1,61 @@
+#include "testfiles.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace TestFiles {
+
+QByteArray read(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool write(const QString &path, const QByteArray &bytes) {
+    QFileInfo(path).dir().mkpath(u"."_s);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QByteArray sha256(const QString &path) {
+    return QCryptographicHash::hash(read(path), QCryptographicHash::Sha256);
+}
+
+QStringList tree(const QString &root) {
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QString relative = QDir(root).relativeFilePath(it.filePath());
+        entries.append(it.fileInfo().isDir() ? relative + u'/' : relative);
+    }
+    entries.sort();
+    return entries;
+}
+
+bool copyProgramFolder(const QString &from, const QString &to) {
+    QDir target(to);
+    if (!target.mkpath(u"."_s))
+        return false;
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    const QDir source(from);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = source.relativeFilePath(path);
+        if (relative.endsWith(u".ini"_s) && !relative.contains(u'/'))
+            continue;
+        if (it.fileInfo().isDir() ? !target.mkpath(relative)
+                                  : !QFile::copy(path, target.filePath(relative)))
+            return false;
+    }
+    return true;
+}
+
+} // namespace TestFiles
