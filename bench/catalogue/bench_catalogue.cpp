@@ -1,8 +1,7 @@
 #include "catalogueerror.h"
-#include "cataloguepassword.h"
 #include "catalogueschema.h"
 #include "jetcatalogue.h"
-#include "jetwriter.h"
+#include "largecatalogue.h"
 #include "session.h"
 #include "stationlists.h"
 
@@ -23,17 +22,6 @@ constexpr int Stations = 50000;
 constexpr int Countries = 200;
 constexpr int Runs = 15;
 
-struct Spread {
-    double median;
-    double min;
-    double max;
-};
-
-Spread spread(QList<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.first(), ms.last()};
-}
-
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -44,25 +32,8 @@ int main(int argc, char *argv[]) {
     // One country far larger than the rest, as public directories have.
     QTemporaryDir dir;
     const QString file = dir.filePath(u"RadioStore.mdb"_s);
-    JetWriter writer(QString::fromUtf16(CataloguePassword));
-    writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
-    writer.addTable(CatalogueSchema::Radios, CatalogueSchema::RadiosColumns());
-    for (int c = 0; c < Countries; ++c)
-        writer.addRow(CatalogueSchema::Paises, {u"País %1"_s.arg(c, 3, 10, QChar(u'0'))});
-    QString largest = u"País 007"_s;
-    QString lastOfLargest;
-    for (int i = 0; i < Stations; ++i) {
-        const QString country =
-            i % 10 == 0 ? largest : u"País %1"_s.arg(i % Countries, 3, 10, QChar(u'0'));
-        const QString name = u"Emisora número %1"_s.arg(i);
-        if (country == largest)
-            lastOfLargest = name;
-        writer.addRow(CatalogueSchema::Radios,
-                      {country, name,
-                       u"https://stream%1.example.org/live/radio-%2.mp3"_s.arg(i % 97).arg(i),
-                       i % 3 ? u"WMP"_s : u"RP"_s});
-    }
-    writer.writeFile(file);
+    const QString largest = LargeCatalogue::countryName(7);
+    const QString lastOfLargest = LargeCatalogue::write(file, Stations, Countries, largest);
     out << "catalogue: " << Stations << " stations, " << Countries << " countries, "
         << QFileInfo(file).size() / 1024 << " KiB\n";
 
@@ -112,8 +83,8 @@ int main(int argc, char *argv[]) {
         export_.append(double(timer.nsecsElapsed()) / 1e6);
     }
 
-    const Spread a = spread(ours);
-    const Spread b = spread(export_);
+    const LargeCatalogue::Spread a = LargeCatalogue::spread(ours);
+    const LargeCatalogue::Spread b = LargeCatalogue::spread(export_);
     out << "largest country: " << largestCount << " stations\n";
     out << Qt::fixed;
     out.setRealNumberPrecision(1);
@@ -121,9 +92,10 @@ int main(int argc, char *argv[]) {
         << a.median << " ms, min " << a.min << ", max " << a.max << " (" << Runs << " runs)\n";
     out << "mdb-export of Paises and Radios:                                       median "
         << b.median << " ms, min " << b.min << ", max " << b.max << " (" << Runs << " runs)\n";
-    out << "  of which open " << spread(steps[0]).median << " ms, list countries "
-        << spread(steps[1]).median << ", fill the largest " << spread(steps[2]).median
-        << ", look up " << spread(steps[3]).median << " (medians)\n";
+    out << "  of which open " << LargeCatalogue::spread(steps[0]).median << " ms, list countries "
+        << LargeCatalogue::spread(steps[1]).median << ", fill the largest "
+        << LargeCatalogue::spread(steps[2]).median << ", look up "
+        << LargeCatalogue::spread(steps[3]).median << " (medians)\n";
     out.setRealNumberPrecision(2);
     out << "ratio mdb-export / ours: " << b.median / a.median << "\n";
     // Every run, for bench_program's table: ours, then mdb-export, in milliseconds.
