@@ -1,13 +1,11 @@
-#include "advertisingpanel.h"
-#include "cataloguepassword.h"
-#include "catalogueschema.h"
+#include "catalogue_fixture.h"
 #include "clicklabel.h"
-#include "jetwriter.h"
 #include "mainwindow.h"
 #include "picturebox.h"
+#include "standins.h"
 #include "stationlists.h"
 #include "streamplayer.h"
-#include "usermessages.h"
+#include "testfiles.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,24 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class RecordingPanel : public QWidget, public AdvertisingPanel {
-public:
-    using QWidget::QWidget;
-    void navigate(const QUrl &address) override { visits.append(address); }
-    QList<QUrl> visits;
-};
-
-// No message box may wait for a click.
-class SilentMessages : public UserMessages {
-public:
-    void show(const QString &, const QString &, Icon) override {}
-};
-
-QByteArray readFile(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The first pixel row with anything drawn on it, or -1.
 int firstInkRow(const QImage &look) {
@@ -64,7 +44,7 @@ class TestMainWindow : public QObject {
 private:
     QTemporaryDir m_dir;
     RecordingPanel *m_panel = nullptr;
-    SilentMessages m_messages;
+    RecordingMessages m_messages;
 
     ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sintonet-valdren"_s); }
     QString settings() const { return folder().settingsFile(); }
@@ -80,25 +60,19 @@ private:
     }
 
     void writeSettings(const QByteArray &content) {
-        QFile f(settings());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(content);
+        QVERIFY(TestFiles::write(settings(), content));
     }
 
 private Q_SLOTS:
     void initTestCase() {
         std::setlocale(LC_NUMERIC, "C");
         qputenv("SINTONET_MPV_OPTIONS", "ao=null");
-        JetWriter writer(QString::fromUtf16(CataloguePassword));
-        writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
-        writer.addTable(CatalogueSchema::Radios, CatalogueSchema::RadiosColumns());
-        for (const QString &country : {u"México"_s, u"España"_s, u"Argentina"_s})
-            writer.addRow(CatalogueSchema::Paises, {country});
-        writer.addRow(CatalogueSchema::Radios,
-                      {u"España"_s, u"Cadena SER"_s, u"http://127.0.0.1:9/ser"_s, u"WMP"_s});
-        writer.addRow(CatalogueSchema::Radios,
-                      {u"España"_s, u"Radio 3"_s, u"http://127.0.0.1:9/r3"_s, u"RP"_s});
-        writer.writeFile(folder().catalogueFile());
+        QVERIFY(TestFiles::write(
+            folder().catalogueFile(),
+            CatalogueFixture::catalogueBytes(
+                {u"México"_s, u"España"_s, u"Argentina"_s},
+                {{u"España"_s, u"Cadena SER"_s, u"http://127.0.0.1:9/ser"_s, u"WMP"_s},
+                 {u"España"_s, u"Radio 3"_s, u"http://127.0.0.1:9/r3"_s, u"RP"_s}})));
     }
 
     void init() { QFile::remove(settings()); }
@@ -117,9 +91,10 @@ private Q_SLOTS:
         window->ui().cmdCloseApp->click();
         QCOMPARE(ended.count(), 1);
         QCOMPARE(ended.first().first().toInt(), 0);
-        QCOMPARE(readFile(settings()), QByteArray("[General]\nLastCountry=Argentina\nLastRadio=\n"
-                                                  "Skin=\nNumberType=Red\nAutoconnect=0\n"
-                                                  "Status=Normal\n"));
+        QCOMPARE(TestFiles::read(settings()),
+                 QByteArray("[General]\nLastCountry=Argentina\nLastRadio=\n"
+                            "Skin=\nNumberType=Red\nAutoconnect=0\n"
+                            "Status=Normal\n"));
     }
 
     void secondStartReadsTheSettingsBack() {
@@ -139,9 +114,10 @@ private Q_SLOTS:
         QCOMPARE(window->ui().cboSkins->currentText(), QString());
 
         window->ui().cmdCloseApp->click();
-        QCOMPARE(readFile(settings()), QByteArray("[General]\r\nLastCountry=España\r\n"
-                                                  "LastRadio=\r\nSkin=\r\nNumberType=Blue\r\n"
-                                                  "Autoconnect=0\r\nStatus=InTray\r\n"));
+        QCOMPARE(TestFiles::read(settings()),
+                 QByteArray("[General]\r\nLastCountry=España\r\n"
+                            "LastRadio=\r\nSkin=\r\nNumberType=Blue\r\n"
+                            "Autoconnect=0\r\nStatus=InTray\r\n"));
     }
 
     void trayExitWritesNothing() {
@@ -154,7 +130,7 @@ private Q_SLOTS:
         window->ui().mnuExit->trigger();
         QCOMPARE(ended.count(), 1);
         window.reset();
-        QCOMPARE(readFile(settings()), saved);
+        QCOMPARE(TestFiles::read(settings()), saved);
     }
 
     // A few spot checks that would catch a wrong unit or a missing control.

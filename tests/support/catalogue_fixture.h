@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QTest>
 
+#include <exception>
+#include <functional>
 #include <optional>
 
 // Catalogues for the tests, written by our own Jet 3 writer.
@@ -51,6 +53,16 @@ inline QList<QList<Value>> asMdbExportPrints(QList<QList<Value>> rows) {
         }
     }
     return rows;
+}
+
+// The message of what the call throws; empty when it throws nothing.
+inline QString errorOf(const std::function<void()> &f) {
+    try {
+        f();
+    } catch (const std::exception &e) {
+        return QString::fromUtf8(e.what());
+    }
+    return {};
 }
 
 // Runs one of mdbtools' commands and returns what it prints; fails the test on an error.

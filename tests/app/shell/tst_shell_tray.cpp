@@ -69,206 +69,195 @@ class TestShellTray : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void cleanupTestCase() { stopTrayHost(); }
-    void trayMessages();
-    void iconClicks();
-    void taskListEntry();
-    void backFromTheTrayAfterARestoreByTheWindowManager();
-    void statusList();
-    void startupState();
-    void noTrayMinimizes();
+
+    void initTestCase() {
+        m_trayHost.start(u"trayer"_s, {});
+        QVERIFY2(m_trayHost.waitForStarted(), "trayer did not start");
+        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+    }
+
+    void trayMessages() {
+        MainWindow main;
+        main.states.cmdGoTray_Click();
+        QVERIFY(!main.window.isVisible());
+        QVERIFY(main.states.trayIcon()->isVisible());
+        QCOMPARE(main.states.trayIcon()->toolTip(), u"Sintonet Valdren"_s);
+
+        // Over a shown window these are ordinary mouse moves.
+        main.window.show();
+        for (int message : {517, 515})
+            main.states.Form_MouseMove(message);
+        QCOMPARE(main.menus.count(), 0);
+        QVERIFY(main.states.trayIcon()->isVisible());
+
+        main.window.hide();
+        for (int message : {512, 513})
+            main.states.Form_MouseMove(message);
+        QVERIFY(!main.window.isVisible());
+        main.states.Form_MouseMove(515);
+        QVERIFY(main.window.isVisible());
+        QVERIFY(!main.states.trayIcon()->isVisible());
+
+        main.states.PonEnTray();
+        main.states.mnuWinOpen_Click();
+        QVERIFY(main.window.isVisible());
+        QVERIFY(!main.states.trayIcon()->isVisible());
+
+        // Anything arriving while the menu is open is dropped.
+        main.states.PonEnTray();
+        QTimer::singleShot(0, [&] {
+            main.states.Form_MouseMove(517);
+            main.states.Form_MouseMove(515);
+            main.mnuSystemTray.hide();
+        });
+        main.states.Form_MouseMove(517);
+        QCOMPARE(main.menus.count(), 1);
+        QVERIFY(!main.window.isVisible());
+        main.states.Form_MouseMove(515);
+        QVERIFY(main.window.isVisible());
+    }
+
+    // Clicks on the icon as the X11 tray delivers them.
+    void iconClicks() {
+        MainWindow main;
+        main.states.PonEnTray();
+        QWidget *icon = nullptr;
+        QTRY_VERIFY((icon = iconWidget()));
+
+        QTimer::singleShot(0, &main.mnuSystemTray, &QMenu::hide);
+        QTest::mouseClick(icon, Qt::RightButton);
+        QCOMPARE(main.menus.count(), 1);
+        QTest::mouseClick(icon, Qt::LeftButton);
+        QVERIFY(!main.window.isVisible());
+        QTest::mouseDClick(icon, Qt::LeftButton);
+        QVERIFY(main.window.isVisible());
+        QVERIFY(!main.states.trayIcon()->isVisible());
+    }
+
+    void taskListEntry() {
+        // To the tray before ever being shown, as an auto-connecting start-up goes.
+        MainWindow main;
+        main.states.PonEnTray();
+        QVERIFY(main.states.taskbarEntry().isSkipped());
+        main.states.mnuWinOpen_Click();
+        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+        QVERIFY(!main.states.taskbarEntry().isSkipped());
+
+        // Once shown, the window manager holds the state and must be asked.
+        QProcess windowManager;
+        windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
+        QVERIFY2(windowManager.waitForStarted(), "openbox did not start");
+        TaskbarEntry entry(&main.window);
+        // Asked again until the window manager has taken the window over.
+        QTRY_VERIFY_WITH_TIMEOUT((entry.setListed(false), entry.isSkipped()), 10000);
+        entry.setListed(true);
+        QTRY_VERIFY(!entry.isSkipped());
+        windowManager.terminate();
+        QVERIFY(windowManager.waitForFinished(5000));
+    }
+
+    // Minimized with "-", restored from the task list by the window manager, then
+    // to the tray and back: the window must come back normal, not iconic.
+    void backFromTheTrayAfterARestoreByTheWindowManager() {
+        QProcess windowManager;
+        windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
+        QVERIFY2(windowManager.waitForStarted(), "openbox did not start");
+        const auto stop = qScopeGuard([&] {
+            windowManager.terminate();
+            windowManager.waitForFinished(5000);
+        });
+        MainWindow main;
+        // A window mapped before the manager takes charge is never managed.
+        QTRY_VERIFY_WITH_TIMEOUT(runTool(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}) &&
+                                     (main.window.show(), wmState(main.window) == u"Normal"_s),
+                                 10000);
+
+        main.states.cmdMinimizeApp_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Iconic"_s, 10000);
+        const QString id = QString::number(main.window.winId());
+        QVERIFY(runTool(u"xdotool"_s, {u"windowactivate"_s, id}));
+        QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Normal"_s, 10000);
+
+        main.states.cmdGoTray_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), QString(), 10000);
+        main.states.mnuWinOpen_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!wmState(main.window).isEmpty(), 10000);
+        QCOMPARE(wmState(main.window), u"Normal"_s);
+        // The toolkit may hear of the window manager's state changes a little later.
+        QTRY_VERIFY(main.window.isVisible() && !main.window.isMinimized());
+        QVERIFY(!main.states.trayIcon()->isVisible());
+        QTRY_VERIFY(!main.states.taskbarEntry().isSkipped());
+    }
+
+    void statusList() {
+        QWidget window;
+        auto *chkAutoConn = new QCheckBox(&window);
+        auto *cboStatus = new QComboBox(&window);
+        StartupStatus status(chkAutoConn, cboStatus);
+        QCOMPARE(cboStatus->count(), 3);
+        QCOMPARE(status.GuardaEstado(), std::nullopt);
+        QVERIFY(cboStatus->isHidden());
+
+        const QString cases[][3] = {{u"INTRAY"_s, u"En Tray"_s, u"InTray"_s},
+                                    {u"Minimized"_s, u"Minimizado"_s, u"Minimized"_s},
+                                    {QString(), u"Normal"_s, u"Normal"_s}};
+        for (const auto &c : cases) {
+            status.PonEstado(Settings::startStateFromWord(c[0]));
+            QCOMPARE(cboStatus->currentText(), c[1]);
+            QCOMPARE(Settings::wordOf(status.GuardaEstado()), c[2]);
+        }
+        chkAutoConn->setChecked(true);
+        QVERIFY(!cboStatus->isHidden());
+        status.PonEstado(StartState::InTray);
+        chkAutoConn->setChecked(false);
+        QVERIFY(cboStatus->isHidden());
+        // Hidden, the choice still counts at the next close.
+        QCOMPARE(status.GuardaEstado(), StartState::InTray);
+    }
+
+    // The saved state applies only with auto-connect.
+    void startupState() {
+        const struct {
+            bool autoConnect;
+            QString word;
+            bool inTray, minimized;
+        } cases[] = {{false, u"InTray"_s, false, false},
+                     {false, u"Minimized"_s, false, false},
+                     {true, u"INTRAY"_s, true, false},
+                     {true, u"minimized"_s, false, true},
+                     {true, u"intr"_s, false, false}};
+        for (const auto &c : cases) {
+            MainWindow main;
+            Settings saved;
+            saved.autoconnect = c.autoConnect;
+            saved.status = Settings::startStateFromWord(c.word);
+            main.states.applyStartupState(saved);
+            QCOMPARE(main.states.isInTray(), c.inTray);
+            QCOMPARE(main.states.trayIcon()->isVisible(), c.inTray);
+            QCOMPARE(main.window.isMinimized(), c.minimized);
+        }
+    }
+
+    // Without a tray the window is minimized instead, so it can be found again.
+    void noTrayMinimizes() {
+        stopTrayHost();
+        QTRY_VERIFY_WITH_TIMEOUT(!QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+        MainWindow main;
+        main.window.show();
+        main.states.cmdGoTray_Click();
+        QVERIFY(main.window.isVisible() && main.window.isMinimized());
+        QVERIFY(!main.states.trayIcon()->isVisible());
+    }
 
 private:
-    void stopTrayHost();
+    void stopTrayHost() {
+        m_trayHost.terminate();
+        m_trayHost.waitForFinished(5000);
+    }
 
     QProcess m_trayHost;
 };
-
-void TestShellTray::initTestCase() {
-    m_trayHost.start(u"trayer"_s, {});
-    QVERIFY2(m_trayHost.waitForStarted(), "trayer did not start");
-    QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
-}
-
-void TestShellTray::stopTrayHost() {
-    m_trayHost.terminate();
-    m_trayHost.waitForFinished(5000);
-}
-
-void TestShellTray::trayMessages() {
-    MainWindow main;
-    main.states.cmdGoTray_Click();
-    QVERIFY(!main.window.isVisible());
-    QVERIFY(main.states.trayIcon()->isVisible());
-    QCOMPARE(main.states.trayIcon()->toolTip(), u"Sintonet Valdren"_s);
-
-    // Over a shown window these are ordinary mouse moves.
-    main.window.show();
-    for (int message : {517, 515})
-        main.states.Form_MouseMove(message);
-    QCOMPARE(main.menus.count(), 0);
-    QVERIFY(main.states.trayIcon()->isVisible());
-
-    main.window.hide();
-    for (int message : {512, 513})
-        main.states.Form_MouseMove(message);
-    QVERIFY(!main.window.isVisible());
-    main.states.Form_MouseMove(515);
-    QVERIFY(main.window.isVisible());
-    QVERIFY(!main.states.trayIcon()->isVisible());
-
-    main.states.PonEnTray();
-    main.states.mnuWinOpen_Click();
-    QVERIFY(main.window.isVisible());
-    QVERIFY(!main.states.trayIcon()->isVisible());
-
-    // Anything arriving while the menu is open is dropped.
-    main.states.PonEnTray();
-    QTimer::singleShot(0, [&] {
-        main.states.Form_MouseMove(517);
-        main.states.Form_MouseMove(515);
-        main.mnuSystemTray.hide();
-    });
-    main.states.Form_MouseMove(517);
-    QCOMPARE(main.menus.count(), 1);
-    QVERIFY(!main.window.isVisible());
-    main.states.Form_MouseMove(515);
-    QVERIFY(main.window.isVisible());
-}
-
-// Clicks on the icon as the X11 tray delivers them.
-void TestShellTray::iconClicks() {
-    MainWindow main;
-    main.states.PonEnTray();
-    QWidget *icon = nullptr;
-    QTRY_VERIFY((icon = iconWidget()));
-
-    QTimer::singleShot(0, &main.mnuSystemTray, &QMenu::hide);
-    QTest::mouseClick(icon, Qt::RightButton);
-    QCOMPARE(main.menus.count(), 1);
-    QTest::mouseClick(icon, Qt::LeftButton);
-    QVERIFY(!main.window.isVisible());
-    QTest::mouseDClick(icon, Qt::LeftButton);
-    QVERIFY(main.window.isVisible());
-    QVERIFY(!main.states.trayIcon()->isVisible());
-}
-
-void TestShellTray::taskListEntry() {
-    // To the tray before ever being shown, as an auto-connecting start-up goes.
-    MainWindow main;
-    main.states.PonEnTray();
-    QVERIFY(main.states.taskbarEntry().isSkipped());
-    main.states.mnuWinOpen_Click();
-    QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-    QVERIFY(!main.states.taskbarEntry().isSkipped());
-
-    // Once shown, the window manager holds the state and must be asked.
-    QProcess windowManager;
-    windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
-    QVERIFY2(windowManager.waitForStarted(), "openbox did not start");
-    TaskbarEntry entry(&main.window);
-    // Asked again until the window manager has taken the window over.
-    QTRY_VERIFY_WITH_TIMEOUT((entry.setListed(false), entry.isSkipped()), 10000);
-    entry.setListed(true);
-    QTRY_VERIFY(!entry.isSkipped());
-    windowManager.terminate();
-    QVERIFY(windowManager.waitForFinished(5000));
-}
-
-// Minimized with "-", restored from the task list by the window manager, then
-// to the tray and back: the window must come back normal, not iconic.
-void TestShellTray::backFromTheTrayAfterARestoreByTheWindowManager() {
-    QProcess windowManager;
-    windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
-    QVERIFY2(windowManager.waitForStarted(), "openbox did not start");
-    const auto stop = qScopeGuard([&] {
-        windowManager.terminate();
-        windowManager.waitForFinished(5000);
-    });
-    MainWindow main;
-    // A window mapped before the manager takes charge is never managed.
-    QTRY_VERIFY_WITH_TIMEOUT(runTool(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}) &&
-                                 (main.window.show(), wmState(main.window) == u"Normal"_s),
-                             10000);
-
-    main.states.cmdMinimizeApp_Click();
-    QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Iconic"_s, 10000);
-    const QString id = QString::number(main.window.winId());
-    QVERIFY(runTool(u"xdotool"_s, {u"windowactivate"_s, id}));
-    QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Normal"_s, 10000);
-
-    main.states.cmdGoTray_Click();
-    QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), QString(), 10000);
-    main.states.mnuWinOpen_Click();
-    QTRY_VERIFY_WITH_TIMEOUT(!wmState(main.window).isEmpty(), 10000);
-    QCOMPARE(wmState(main.window), u"Normal"_s);
-    // The toolkit may hear of the window manager's state changes a little later.
-    QTRY_VERIFY(main.window.isVisible() && !main.window.isMinimized());
-    QVERIFY(!main.states.trayIcon()->isVisible());
-    QTRY_VERIFY(!main.states.taskbarEntry().isSkipped());
-}
-
-void TestShellTray::statusList() {
-    QWidget window;
-    auto *chkAutoConn = new QCheckBox(&window);
-    auto *cboStatus = new QComboBox(&window);
-    StartupStatus status(chkAutoConn, cboStatus);
-    QCOMPARE(cboStatus->count(), 3);
-    QCOMPARE(status.GuardaEstado(), std::nullopt);
-    QVERIFY(cboStatus->isHidden());
-
-    const QString cases[][3] = {{u"INTRAY"_s, u"En Tray"_s, u"InTray"_s},
-                                {u"intr"_s, u"Normal"_s, u"Normal"_s},
-                                {u"Minimized"_s, u"Minimizado"_s, u"Minimized"_s},
-                                {QString(), u"Normal"_s, u"Normal"_s}};
-    for (const auto &c : cases) {
-        status.PonEstado(Settings::startStateFromWord(c[0]));
-        QCOMPARE(cboStatus->currentText(), c[1]);
-        QCOMPARE(Settings::wordOf(status.GuardaEstado()), c[2]);
-    }
-    chkAutoConn->setChecked(true);
-    QVERIFY(!cboStatus->isHidden());
-    status.PonEstado(StartState::InTray);
-    chkAutoConn->setChecked(false);
-    QVERIFY(cboStatus->isHidden());
-    // Hidden, the choice still counts at the next close.
-    QCOMPARE(status.GuardaEstado(), StartState::InTray);
-}
-
-// The saved state applies only with auto-connect.
-void TestShellTray::startupState() {
-    const struct {
-        bool autoConnect;
-        QString word;
-        bool inTray, minimized;
-    } cases[] = {{false, u"InTray"_s, false, false},
-                 {false, u"Minimized"_s, false, false},
-                 {true, u"INTRAY"_s, true, false},
-                 {true, u"minimized"_s, false, true},
-                 {true, u"intr"_s, false, false}};
-    for (const auto &c : cases) {
-        MainWindow main;
-        Settings saved;
-        saved.autoconnect = c.autoConnect;
-        saved.status = Settings::startStateFromWord(c.word);
-        main.states.applyStartupState(saved);
-        QCOMPARE(main.states.isInTray(), c.inTray);
-        QCOMPARE(main.states.trayIcon()->isVisible(), c.inTray);
-        QCOMPARE(main.window.isMinimized(), c.minimized);
-    }
-}
-
-// Without a tray the window is minimized instead, so it can be found again.
-void TestShellTray::noTrayMinimizes() {
-    stopTrayHost();
-    QTRY_VERIFY_WITH_TIMEOUT(!QSystemTrayIcon::isSystemTrayAvailable(), 10000);
-    MainWindow main;
-    main.window.show();
-    main.states.cmdGoTray_Click();
-    QVERIFY(main.window.isVisible() && main.window.isMinimized());
-    QVERIFY(!main.states.trayIcon()->isVisible());
-}
 
 QTEST_MAIN(TestShellTray)
 #include "tst_shell_tray.moc"

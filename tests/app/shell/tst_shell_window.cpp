@@ -64,142 +64,136 @@ class TestShellWindow : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); }
-    void outlineEdges_data();
-    void outlineEdges();
-    void outlineHalvesRoundToEven();
-    void cornerRows();
-    void command1OpensAndCloses();
-    void dragByTopBand();
+
+    void outlineEdges_data() {
+        QTest::addColumn<double>("tpp");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<WindowOutline>("expected");
+        QTest::newRow("15 open") << 15.0 << 1 << WindowOutline{3, 22, 674, 225, 30, 30};
+        QTest::newRow("15 closed") << 15.0 << -1 << WindowOutline{3, 22, 244, 225, 30, 30};
+        QTest::newRow("12 open") << 12.0 << 1 << WindowOutline{4, 28, 842, 281, 30, 30};
+        QTest::newRow("12 closed") << 12.0 << -1 << WindowOutline{4, 28, 305, 281, 30, 30};
+    }
+
+    // The outline left by a whole animation, as the stepping really ends.
+    void outlineEdges() {
+        QFETCH(double, tpp);
+        QFETCH(int, direction);
+        QFETCH(WindowOutline, expected);
+        const std::vector<double> steps = OptionsPanel::fractions(200, qint16(direction));
+        QCOMPARE(steps.size(), 200u);
+        QCOMPARE(steps.front(), direction > 0 ? 0.0 : 1.0);
+        QCOMPARE(CreaRegion(steps.back(), 1, 1, 0, 0, tpp, tpp), expected);
+    }
+
+    void outlineHalvesRoundToEven() {
+        // At 18 twips per pixel: left 2.5, top 18.33, right 201.67, bottom 187.5.
+        QCOMPARE(CreaRegion(0, 1, 1, 0, 0, 18, 18), (WindowOutline{2, 18, 202, 188, 30, 30}));
+        // Offsets and scale are applied before rounding: 3 * 1.5 - 2 = 2.5.
+        QCOMPARE(CreaRegion(1, 1.5f, 1, -2, 0, 15, 15).left, 2);
+    }
+
+    // The 30 x 30 corners, row by row, as the original platform cuts them: the
+    // last column and row of the rectangle are left out, the top corners are one
+    // row taller than the bottom ones.
+    void cornerRows() {
+        const QRegion region = WindowOutline{3, 22, 674, 225, 30, 30}.region();
+        QCOMPARE(region.boundingRect(), QRect(QPoint(3, 22), QPoint(672, 223)));
+        QList<int> insets{11, 9, 7, 6, 5, 4, 3, 2, 2, 1, 1, 0, 0, 0, 0};
+        insets += QList<int>(210 - 37, 0);
+        insets += {0, 0, 0, 1, 1, 2, 2, 3, 4, 5, 6, 7, 9, 11};
+        for (int y = 22; y <= 223; ++y) {
+            const int first = 3 + insets[y - 22];
+            const int last = 672 - insets[y - 22];
+            QVERIFY2(region.contains(QPoint(first, y)) && region.contains(QPoint(last, y)) &&
+                         !region.contains(QPoint(first - 1, y)) &&
+                         !region.contains(QPoint(last + 1, y)),
+                     qPrintable(u"row %1"_s.arg(y)));
+        }
+    }
+
+    // The X server cuts the window to the rounded outline, corner pixels included.
+    void command1OpensAndCloses() {
+        MainWindow main;
+        main.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+        const QRegion closedMask = main.window.mask();
+        QCOMPARE(closedMask.boundingRect(), QRect(0, 0, 240, 202));
+        QTRY_COMPARE(shownRegion(main.window), closedMask);
+
+        QSignalSpy clicks(main.command1, &QPushButton::clicked);
+        QSignalSpy finished(main.panel.get(), &OptionsPanel::slideFinished);
+        QTest::mouseClick(main.command1, Qt::LeftButton);
+        // Refused while the panel slides.
+        QTest::mouseClick(main.command1, Qt::LeftButton);
+        QCOMPARE(clicks.count(), 1);
+
+        // The outline grows where a person sees it, one width after another.
+        QList<int> widths{closedMask.boundingRect().width()};
+        QElapsedTimer waited;
+        waited.start();
+        while (main.command1->text() != u"<< Opciones"_s && waited.elapsed() < 10000) {
+            if (const int width = main.window.mask().boundingRect().width(); width != widths.last())
+                widths.append(width);
+            QTest::qWait(5);
+        }
+        QCOMPARE(main.command1->text(), u"<< Opciones"_s);
+        QVERIFY(main.panel->isOpen());
+        QVERIFY2(widths.size() >= 5, qPrintable(u"%1 outlines seen"_s.arg(widths.size())));
+        // The first step is at fraction 0, two pixels short of the closed outline.
+        QVERIFY(std::is_sorted(widths.cbegin() + 1, widths.cend()));
+        QCOMPARE(finished.count(), 1);
+
+        QCOMPARE(main.command1->x(), Twips::toPixels(8260));
+        QCOMPARE(main.window.width(), Twips::toPixels(10185));
+        QCOMPARE(main.window.mask().boundingRect(), QRect(0, 0, 670, 202));
+        QTRY_COMPARE(shownRegion(main.window), main.window.mask());
+
+        QTest::mouseClick(main.command1, Qt::LeftButton);
+        QTRY_COMPARE(main.command1->text(), u"Opciones >>"_s);
+        QCOMPARE(finished.count(), 2);
+        QVERIFY(!main.panel->isOpen());
+        QCOMPARE(main.command1->x(), Twips::toPixels(1860));
+        QCOMPARE(main.window.width(), Twips::toPixels(3705));
+        QCOMPARE(main.window.mask(), closedMask);
+    }
+
+    void dragByTopBand() {
+        MainWindow main;
+        WindowDrag drag(&main.window);
+        main.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+
+        // Without a window manager the window follows the pointer itself. The
+        // presses below are at 1500 twips across, pixel 100.
+        auto dragBy = [&](const QPoint &delta) {
+            const QPoint from = main.window.mapToGlobal(QPoint(100, 13));
+            QMouseEvent move(QEvent::MouseMove, QPointF(100, 13) + delta, from + delta,
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&main.window, &move);
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(100, 13) + delta, from + delta,
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&main.window, &release);
+        };
+        const QPoint start = main.window.pos();
+
+        drag.Form_MouseDown(Qt::RightButton, Qt::NoModifier, 1500, 100);
+        dragBy(QPoint(30, 20));
+        drag.Form_MouseDown(Qt::LeftButton, Qt::NoModifier, 1500, 201);
+        dragBy(QPoint(30, 20));
+        QCOMPARE(main.window.pos(), start);
+
+        drag.Form_MouseDown(Qt::LeftButton, Qt::NoModifier, 1500, 200);
+        dragBy(QPoint(30, 20));
+        QTRY_COMPARE(main.window.pos(), start + QPoint(30, 20));
+
+        // A real press on pixel row 13, 195 twips down.
+        QTest::mousePress(&main.window, Qt::LeftButton, {}, QPoint(50, 13));
+        QTest::mouseMove(&main.window, QPoint(60, 23));
+        QTest::mouseRelease(&main.window, Qt::LeftButton, {}, QPoint(60, 23));
+        QTRY_COMPARE(main.window.pos(), start + QPoint(40, 30));
+    }
 };
-
-void TestShellWindow::outlineEdges_data() {
-    QTest::addColumn<double>("tpp");
-    QTest::addColumn<int>("direction");
-    QTest::addColumn<WindowOutline>("expected");
-    QTest::newRow("15 open") << 15.0 << 1 << WindowOutline{3, 22, 674, 225, 30, 30};
-    QTest::newRow("15 closed") << 15.0 << -1 << WindowOutline{3, 22, 244, 225, 30, 30};
-    QTest::newRow("12 open") << 12.0 << 1 << WindowOutline{4, 28, 842, 281, 30, 30};
-    QTest::newRow("12 closed") << 12.0 << -1 << WindowOutline{4, 28, 305, 281, 30, 30};
-}
-
-// The outline left by a whole animation, as the stepping really ends.
-void TestShellWindow::outlineEdges() {
-    QFETCH(double, tpp);
-    QFETCH(int, direction);
-    QFETCH(WindowOutline, expected);
-    const std::vector<double> steps = OptionsPanel::fractions(200, qint16(direction));
-    QCOMPARE(steps.size(), 200u);
-    QCOMPARE(steps.front(), direction > 0 ? 0.0 : 1.0);
-    QCOMPARE(CreaRegion(steps.back(), 1, 1, 0, 0, tpp, tpp), expected);
-}
-
-void TestShellWindow::outlineHalvesRoundToEven() {
-    // At 18 twips per pixel: left 2.5, top 18.33, right 201.67, bottom 187.5.
-    QCOMPARE(CreaRegion(0, 1, 1, 0, 0, 18, 18), (WindowOutline{2, 18, 202, 188, 30, 30}));
-    // Offsets and scale are applied before rounding: 3 * 1.5 - 2 = 2.5.
-    QCOMPARE(CreaRegion(1, 1.5f, 1, -2, 0, 15, 15).left, 2);
-}
-
-// The 30 x 30 corners, row by row, as the original platform cuts them: the
-// last column and row of the rectangle are left out, the top corners are one
-// row taller than the bottom ones.
-void TestShellWindow::cornerRows() {
-    const QRegion region = WindowOutline{3, 22, 674, 225, 30, 30}.region();
-    QCOMPARE(region.boundingRect(), QRect(QPoint(3, 22), QPoint(672, 223)));
-    QList<int> insets{11, 9, 7, 6, 5, 4, 3, 2, 2, 1, 1, 0, 0, 0, 0};
-    insets += QList<int>(210 - 37, 0);
-    insets += {0, 0, 0, 1, 1, 2, 2, 3, 4, 5, 6, 7, 9, 11};
-    for (int y = 22; y <= 223; ++y) {
-        const int first = 3 + insets[y - 22];
-        const int last = 672 - insets[y - 22];
-        QVERIFY2(region.contains(QPoint(first, y)) && region.contains(QPoint(last, y)) &&
-                     !region.contains(QPoint(first - 1, y)) &&
-                     !region.contains(QPoint(last + 1, y)),
-                 qPrintable(u"row %1"_s.arg(y)));
-    }
-}
-
-// The X server cuts the window to the rounded outline, corner pixels included.
-void TestShellWindow::command1OpensAndCloses() {
-    MainWindow main;
-    main.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-    const QRegion closedMask = main.window.mask();
-    QCOMPARE(closedMask.boundingRect(), QRect(0, 0, 240, 202));
-    QTRY_COMPARE(shownRegion(main.window), closedMask);
-
-    QSignalSpy clicks(main.command1, &QPushButton::clicked);
-    QSignalSpy finished(main.panel.get(), &OptionsPanel::slideFinished);
-    QTest::mouseClick(main.command1, Qt::LeftButton);
-    // Refused while the panel slides.
-    QTest::mouseClick(main.command1, Qt::LeftButton);
-    QCOMPARE(clicks.count(), 1);
-
-    // The outline grows where a person sees it, one width after another.
-    QList<int> widths{closedMask.boundingRect().width()};
-    QElapsedTimer waited;
-    waited.start();
-    while (main.command1->text() != u"<< Opciones"_s && waited.elapsed() < 10000) {
-        if (const int width = main.window.mask().boundingRect().width(); width != widths.last())
-            widths.append(width);
-        QTest::qWait(5);
-    }
-    QCOMPARE(main.command1->text(), u"<< Opciones"_s);
-    QVERIFY(main.panel->isOpen());
-    QVERIFY2(widths.size() >= 5, qPrintable(u"%1 outlines seen"_s.arg(widths.size())));
-    // The first step is at fraction 0, two pixels short of the closed outline.
-    QVERIFY(std::is_sorted(widths.cbegin() + 1, widths.cend()));
-    QCOMPARE(finished.count(), 1);
-
-    QCOMPARE(main.command1->x(), Twips::toPixels(8260));
-    QCOMPARE(main.window.width(), Twips::toPixels(10185));
-    QCOMPARE(main.window.mask().boundingRect(), QRect(0, 0, 670, 202));
-    QTRY_COMPARE(shownRegion(main.window), main.window.mask());
-
-    QTest::mouseClick(main.command1, Qt::LeftButton);
-    QTRY_COMPARE(main.command1->text(), u"Opciones >>"_s);
-    QCOMPARE(finished.count(), 2);
-    QVERIFY(!main.panel->isOpen());
-    QCOMPARE(main.command1->x(), Twips::toPixels(1860));
-    QCOMPARE(main.window.width(), Twips::toPixels(3705));
-    QCOMPARE(main.window.mask(), closedMask);
-}
-
-void TestShellWindow::dragByTopBand() {
-    MainWindow main;
-    WindowDrag drag(&main.window);
-    main.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-
-    // Without a window manager the window follows the pointer itself. The
-    // presses below are at 1500 twips across, pixel 100.
-    auto dragBy = [&](const QPoint &delta) {
-        const QPoint from = main.window.mapToGlobal(QPoint(100, 13));
-        QMouseEvent move(QEvent::MouseMove, QPointF(100, 13) + delta, from + delta, Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&main.window, &move);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(100, 13) + delta, from + delta,
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(&main.window, &release);
-    };
-    const QPoint start = main.window.pos();
-
-    drag.Form_MouseDown(Qt::RightButton, Qt::NoModifier, 1500, 100);
-    dragBy(QPoint(30, 20));
-    drag.Form_MouseDown(Qt::LeftButton, Qt::NoModifier, 1500, 201);
-    dragBy(QPoint(30, 20));
-    QCOMPARE(main.window.pos(), start);
-
-    drag.Form_MouseDown(Qt::LeftButton, Qt::NoModifier, 1500, 200);
-    dragBy(QPoint(30, 20));
-    QTRY_COMPARE(main.window.pos(), start + QPoint(30, 20));
-
-    // A real press on pixel row 13, 195 twips down.
-    QTest::mousePress(&main.window, Qt::LeftButton, {}, QPoint(50, 13));
-    QTest::mouseMove(&main.window, QPoint(60, 23));
-    QTest::mouseRelease(&main.window, Qt::LeftButton, {}, QPoint(60, 23));
-    QTRY_COMPARE(main.window.pos(), start + QPoint(40, 30));
-}
 
 QTEST_MAIN(TestShellWindow)
 #include "tst_shell_window.moc"

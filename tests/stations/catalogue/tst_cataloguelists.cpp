@@ -30,15 +30,6 @@ QStringList column(CatalogueRecordset rs, const QString &name) {
     return values;
 }
 
-QString errorOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const CatalogueError &e) {
-        return e.message();
-    }
-    return {};
-}
-
 const QList<Value> countryRows = {u"Perú"_s, u"España"_s, u"d'Andorra"_s, u"Chile"_s, u"Ecuador"_s};
 
 const QList<Station> stationRows = {
@@ -67,19 +58,6 @@ class TestCatalogueLists : public QObject {
 private Q_SLOTS:
     void init() { m.emplace(); }
 
-    void sortsAsJetsGeneralOrder();
-    void selectsRows_data();
-    void selectsRows();
-    void refusesWhatItCannotRun_data();
-    void refusesWhatItCannotRun();
-    void recordsetReportsNullAndEnd();
-    void restoresSavedCountryAndStation_data();
-    void restoresSavedCountryAndStation();
-    void userPickSelectsFirstStation();
-    void looksUpStations();
-    void toleratesEmptyCatalogues();
-    void reportsFailuresAfterClose();
-
 private:
     // Writes a catalogue and opens it with the real reader.
     std::unique_ptr<TableCatalogue> open(const QList<Value> &countries,
@@ -91,7 +69,6 @@ private:
     }
     QString file() const { return m_dir.filePath(u"RadioStore.mdb"_s); }
     // Fills and restores the lists from a catalogue, as start-up does.
-    void startUp(const QList<Value> &countries, const QList<Station> &stations);
 
     QTemporaryDir m_dir;
     // The window's part in the lists.
@@ -109,234 +86,239 @@ private:
         }
     };
     std::optional<Window> m;
+
+private Q_SLOTS:
+    void sortsAsJetsGeneralOrder() {
+        // Letter case does not count, an accented letter sorts right after its base letter, an
+        // apostrophe is passed over, Null comes first and equal texts keep the stored order.
+        const auto catalogue =
+            open({u"perú"_s, u"PERU"_s, u"Peru"_s, u"Panamá"_s, u"Paraguay"_s, u"España"_s,
+                  u"Estonia"_s, u"ecuador"_s, u"Éire"_s, u"L'Île"_s, u"Líbano"_s, u"Lituania"_s,
+                  u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s, std::nullopt, QString()});
+        QCOMPARE(
+            column(catalogue->openRecordset(u"Select * from Paises order by Paises"_s),
+                   u"Paises"_s),
+            (QStringList{u"<Null>"_s, QString(), u"ecuador"_s, u"Éire"_s, u"España"_s, u"Estonia"_s,
+                         u"Líbano"_s, u"L'Île"_s, u"Lituania"_s, u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s,
+                         u"Panamá"_s, u"Paraguay"_s, u"PERU"_s, u"Peru"_s, u"perú"_s}));
+        QCOMPARE(column(catalogue->openRecordset(u"SELECT * FROM [Paises] ORDER BY paises DESC;"_s),
+                        u"Paises"_s)
+                     .first(),
+                 u"perú"_s);
+    }
+
+    void selectsRows_data() {
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QStringList>("expected");
+        // Letter case is ignored, accents are not; Null equals nothing, not even ''.
+        QTest::newRow("letter case") << u"Pais = 'PERÚ'"_s << u"URLRadio"_s
+                                     << QStringList{u"http://rpp/"_s, u"http://ser-peru/"_s};
+        QTest::newRow("Null") << u"Pais = 'españa' and NombreRadio = 'Sin dirección'"_s
+                              << u"URLRadio"_s << QStringList{u"<Null>"_s};
+        QTest::newRow("empty text")
+            << u"pais = ''"_s << u"NombreRadio"_s << QStringList{u"País vacío"_s};
+        QTest::newRow("apostrophes written twice")
+            << u"Pais = 'españa' and NombreRadio = 'L''ALT ''d'' Urgell'"_s << u"URLRadio"_s
+            << QStringList{u"http://urgell/"_s};
+    }
+
+    void selectsRows() {
+        QFETCH(QString, where);
+        QFETCH(QString, field);
+        QFETCH(QStringList, expected);
+        const auto catalogue = open(countryRows);
+        QCOMPARE(column(catalogue->openRecordset(u"Select * from Radios where "_s + where), field),
+                 expected);
+    }
+
+    void refusesWhatItCannotRun_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("no such table")
+            << u"Select * from Emisoras"_s << u"no tiene la tabla «Emisoras»"_s;
+        QTest::newRow("no such column")
+            << u"Select * from Radios where Region = 'x'"_s << u"no tiene la columna «Region»"_s;
+        QTest::newRow("no such sort column")
+            << u"Select * from Paises order by Nombre"_s << u"no tiene la columna «Nombre»"_s;
+        QTest::newRow("columns by name")
+            << u"Select Paises from Paises"_s << u"Error de sintaxis"_s;
+        QTest::newRow("open text")
+            << u"Select * from Radios where Pais = 'España"_s << u"Error de sintaxis"_s;
+        // An apostrophe written once ends the text early; what follows does not parse.
+        QTest::newRow("apostrophe written once")
+            << u"Select * from Radios where Pais = 'España' and NombreRadio = 'L'Alt 'd' Urgell'"_s
+            << u"Error de sintaxis"_s;
+        QTest::newRow("trailing words")
+            << u"Select * from Paises order by Paises extra"_s << u"Error de sintaxis"_s;
+        QTest::newRow("other operator")
+            << u"Select * from Radios where Pais <> 'x'"_s << u"Error de sintaxis"_s;
+        QTest::newRow("empty") << QString() << u"Error de sintaxis"_s;
+    }
+
+    void refusesWhatItCannotRun() {
+        QFETCH(QString, query);
+        QFETCH(QString, expected);
+        const auto catalogue = open(countryRows);
+        const QString message = errorOf([&] { catalogue->openRecordset(query); });
+        QVERIFY2(message.contains(expected), qPrintable(message));
+    }
+
+    void recordsetReportsNullAndEnd() {
+        const auto catalogue = open(countryRows);
+        CatalogueRecordset rs = catalogue->openRecordset(
+            u"Select * from Radios where Pais = 'España' and NombreRadio = 'Radio L''Estel'"_s);
+        QCOMPARE(rs.text(u"urlradio"_s), u"http://estel/"_s);
+        QVERIFY(errorOf([&] { rs.text(u"Direccion"_s); }).contains(u"Direccion"_s));
+        rs.moveNext();
+        QVERIFY(rs.atEnd());
+        QVERIFY(!errorOf([&] { rs.moveNext(); }).isEmpty());
+        QVERIFY(!errorOf([&] { rs.text(u"URLRadio"_s); }).isEmpty());
+
+        // A value with no value at all cannot be read as text; the message names the file.
+        CatalogueRecordset nulls = catalogue->openRecordset(
+            u"Select * from Radios where Pais = 'España' and NombreRadio = 'Sin dirección'"_s);
+        QVERIFY(nulls.isNull(u"URLRadio"_s));
+        const QString message = errorOf([&] { nulls.text(u"URLRadio"_s); });
+        QVERIFY(message.contains(u"URLRadio"_s) && message.contains(file()));
+        nulls.close();
+        QVERIFY(nulls.atEnd());
+
+        catalogue->close();
+        QVERIFY(errorOf([&] {
+                    catalogue->openRecordset(u"Select * from Radios"_s);
+                }).contains(u"cerrado"_s));
+    }
+
+    void restoresSavedCountryAndStation_data() {
+        QTest::addColumn<QString>("lastCountry");
+        QTest::addColumn<QString>("lastRadio");
+        QTest::addColumn<QString>("country");
+        QTest::addColumn<QString>("station");
+        QTest::newRow("letter case ignored")
+            << u"ESPAÑA"_s << u"radio l'estel"_s << u"España"_s << u"Radio L'Estel"_s;
+        QTest::newRow("station of another country")
+            << u"Chile"_s << u"RPP Noticias"_s << u"Chile"_s << u"Radio Bío-Bío"_s;
+        // The saved station is sought in whatever country start-up selected.
+        QTest::newRow("country gone") << u"Bolivia"_s << u"adn"_s << u"Chile"_s << u"ADN"_s;
+        QTest::newRow("nothing saved")
+            << QString() << QString() << u"Chile"_s << u"Radio Bío-Bío"_s;
+        QTest::newRow("apostrophe in country")
+            << u"D'ANDORRA"_s << QString() << u"d'Andorra"_s << u"Ràdio Valira"_s;
+    }
+
+    void restoresSavedCountryAndStation() {
+        QFETCH(QString, lastCountry);
+        QFETCH(QString, lastRadio);
+        QFETCH(QString, country);
+        QFETCH(QString, station);
+        m->saved(lastCountry, lastRadio);
+        startUp(countryRows, stationRows);
+        // In Jet's order: the apostrophe passed over, letter case ignored.
+        QCOMPARE(items(m->cboPaises),
+                 (QStringList{u"Chile"_s, u"d'Andorra"_s, u"Ecuador"_s, u"España"_s, u"Perú"_s}));
+        QCOMPARE(m->cboPaises.currentText(), country);
+        QCOMPARE(m->cboRadios.currentText(), station);
+        QCOMPARE(m->session.currentCountry(), country);
+        QVERIFY(m->session.currentStation().isEmpty());
+    }
+
+    void userPickSelectsFirstStation() {
+        m->saved(u"España"_s, u"COPE"_s);
+        startUp(countryRows, stationRows);
+        QCOMPARE(m->cboRadios.currentText(), u"COPE"_s);
+        // Stations in the order stored, a nameless one as an empty entry, duplicates both shown.
+        QCOMPARE(items(m->cboRadios),
+                 (QStringList{u"Cadena SER"_s, u"Radio L'Estel"_s, u"L'Alt 'd' Urgell"_s, u"COPE"_s,
+                              u"COPE"_s, QString(), u"Sin dirección"_s}));
+
+        // After start-up a pick, even of the saved country, selects the first station.
+        m->cboPaises.setFocus();
+        QTest::keyClick(&m->cboPaises, Qt::Key_Down);
+        QCOMPARE(m->cboPaises.currentText(), u"Perú"_s);
+        QCOMPARE(items(m->cboRadios), (QStringList{u"RPP Noticias"_s, u"Cadena SER"_s}));
+        QCOMPARE(m->session.currentCountry(), u"Perú"_s);
+
+        m->cboPaises.setCurrentIndex(m->cboPaises.findText(u"España"_s));
+        m->cboRadios.setCurrentIndex(3);
+        // Picking the entry already shown runs the handler too.
+        Q_EMIT m->cboPaises.activated(m->cboPaises.currentIndex());
+        QCOMPARE(m->cboRadios.currentIndex(), 0);
+        QCOMPARE(m->session.currentCountry(), u"España"_s);
+    }
+
+    void looksUpStations() {
+        m->saved(u"España"_s);
+        startUp(countryRows, stationRows);
+        // Found by letter case alone, apostrophes and all; the first of two of one name wins;
+        // not found (a station of Perú), or an empty name: the last address and kind stay.
+        constexpr auto RP = PlayerKind::RealAudio;
+        const QList<std::tuple<QString, QString, PlayerKind>> lookups = {
+            {u"Radio L'Estel"_s, u"http://estel/"_s, RP},
+            {u"l'alt 'd' urgell"_s, u"http://urgell/"_s, PlayerKind::MediaPlayer},
+            {u"COPE"_s, u"http://cope-1/"_s, RP},
+            {QString(), u"http://cope-1/"_s, RP},
+            {u"RPP Noticias"_s, u"http://cope-1/"_s, RP}};
+        for (const auto &[name, address, kind] : lookups) {
+            m->lists.LeeDatos(name);
+            QCOMPARE(m->session.currentStation(), name);
+            QCOMPARE(m->session.resolved(), (CatalogueStation{address, kind}));
+        }
+
+        // A station without an address fails, and keeps the last good pair.
+        QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"Sin dirección"_s));
+        QCOMPARE(m->session.resolved(), (CatalogueStation{u"http://cope-1/"_s, RP}));
+
+        // The station list follows the country that its lookups use.
+        m->lists.selectCountry(m->cboPaises.findText(u"d'Andorra"_s));
+        m->lists.LeeDatos(m->cboRadios.currentText());
+        QCOMPARE(m->session.resolved().address, u"http://valira/"_s);
+    }
+
+    void toleratesEmptyCatalogues() {
+        m->saved(u"España"_s);
+        startUp({}, stationRows);
+        QCOMPARE(m->cboPaises.count(), 0);
+        QCOMPARE(m->cboRadios.count(), 0);
+        QVERIFY(m->session.currentCountry().isEmpty());
+
+        m.emplace();
+        startUp({u"Bolivia"_s, u"Perú"_s}, stationRows);
+        QCOMPARE(m->cboPaises.currentText(), u"Bolivia"_s);
+        QCOMPARE(m->cboRadios.count(), 0);
+        QCOMPARE(m->cboRadios.currentIndex(), -1);
+        QCOMPARE(m->session.currentCountry(), u"Bolivia"_s);
+        m->lists.LeeDatos(m->cboRadios.currentText());
+        QCOMPARE(m->session.resolved(), CatalogueStation());
+    }
+
+    void reportsFailuresAfterClose() {
+        startUp(countryRows, stationRows);
+        QVERIFY(m->lists.BaseDatos());
+        m->lists.closeBaseDatos();
+        QVERIFY(!m->lists.BaseDatos());
+        QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"COPE"_s));
+
+        // A user's pick cannot throw into the event loop: the failure is signalled.
+        QSignalSpy failed(&m->lists, &StationLists::catalogueFailed);
+        Q_EMIT m->cboPaises.activated(1);
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(!failed.first().first().toString().isEmpty());
+    }
+
+private:
+    void startUp(const QList<Value> &countries, const QList<Station> &stations) {
+        m->session.setLoading(true);
+        try {
+            m->lists.setBaseDatos(open(countries, stations));
+            m->lists.fillCountries();
+            m->lists.restoreCountry();
+        } catch (const CatalogueError &e) {
+            QFAIL(qPrintable(e.message()));
+        }
+        m->session.setLoading(false);
+    }
 };
-
-void TestCatalogueLists::startUp(const QList<Value> &countries, const QList<Station> &stations) {
-    m->session.setLoading(true);
-    try {
-        m->lists.setBaseDatos(open(countries, stations));
-        m->lists.fillCountries();
-        m->lists.restoreCountry();
-    } catch (const CatalogueError &e) {
-        QFAIL(qPrintable(e.message()));
-    }
-    m->session.setLoading(false);
-}
-
-void TestCatalogueLists::sortsAsJetsGeneralOrder() {
-    // Letter case does not count, an accented letter sorts right after its base letter, an
-    // apostrophe is passed over, Null comes first and equal texts keep the stored order.
-    const auto catalogue =
-        open({u"perú"_s, u"PERU"_s, u"Peru"_s, u"Panamá"_s, u"Paraguay"_s, u"España"_s,
-              u"Estonia"_s, u"ecuador"_s, u"Éire"_s, u"L'Île"_s, u"Líbano"_s, u"Lituania"_s,
-              u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s, std::nullopt, QString()});
-    QCOMPARE(
-        column(catalogue->openRecordset(u"Select * from Paises order by Paises"_s), u"Paises"_s),
-        (QStringList{u"<Null>"_s, QString(), u"ecuador"_s, u"Éire"_s, u"España"_s, u"Estonia"_s,
-                     u"Líbano"_s, u"L'Île"_s, u"Lituania"_s, u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s,
-                     u"Panamá"_s, u"Paraguay"_s, u"PERU"_s, u"Peru"_s, u"perú"_s}));
-    QCOMPARE(column(catalogue->openRecordset(u"SELECT * FROM [Paises] ORDER BY paises DESC;"_s),
-                    u"Paises"_s)
-                 .first(),
-             u"perú"_s);
-}
-
-void TestCatalogueLists::selectsRows_data() {
-    QTest::addColumn<QString>("where");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QStringList>("expected");
-    // Letter case is ignored, accents are not; Null equals nothing, not even ''.
-    QTest::newRow("letter case") << u"Pais = 'PERÚ'"_s << u"URLRadio"_s
-                                 << QStringList{u"http://rpp/"_s, u"http://ser-peru/"_s};
-    QTest::newRow("Null") << u"Pais = 'españa' and NombreRadio = 'Sin dirección'"_s << u"URLRadio"_s
-                          << QStringList{u"<Null>"_s};
-    QTest::newRow("empty text") << u"pais = ''"_s << u"NombreRadio"_s
-                                << QStringList{u"País vacío"_s};
-    QTest::newRow("apostrophes written twice")
-        << u"Pais = 'españa' and NombreRadio = 'L''ALT ''d'' Urgell'"_s << u"URLRadio"_s
-        << QStringList{u"http://urgell/"_s};
-}
-
-void TestCatalogueLists::selectsRows() {
-    QFETCH(QString, where);
-    QFETCH(QString, field);
-    QFETCH(QStringList, expected);
-    const auto catalogue = open(countryRows);
-    QCOMPARE(column(catalogue->openRecordset(u"Select * from Radios where "_s + where), field),
-             expected);
-}
-
-void TestCatalogueLists::refusesWhatItCannotRun_data() {
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("no such table")
-        << u"Select * from Emisoras"_s << u"no tiene la tabla «Emisoras»"_s;
-    QTest::newRow("no such column")
-        << u"Select * from Radios where Region = 'x'"_s << u"no tiene la columna «Region»"_s;
-    QTest::newRow("no such sort column")
-        << u"Select * from Paises order by Nombre"_s << u"no tiene la columna «Nombre»"_s;
-    QTest::newRow("columns by name") << u"Select Paises from Paises"_s << u"Error de sintaxis"_s;
-    QTest::newRow("open text") << u"Select * from Radios where Pais = 'España"_s
-                               << u"Error de sintaxis"_s;
-    // An apostrophe written once ends the text early; what follows does not parse.
-    QTest::newRow("apostrophe written once")
-        << u"Select * from Radios where Pais = 'España' and NombreRadio = 'L'Alt 'd' Urgell'"_s
-        << u"Error de sintaxis"_s;
-    QTest::newRow("trailing words")
-        << u"Select * from Paises order by Paises extra"_s << u"Error de sintaxis"_s;
-    QTest::newRow("other operator")
-        << u"Select * from Radios where Pais <> 'x'"_s << u"Error de sintaxis"_s;
-    QTest::newRow("empty") << QString() << u"Error de sintaxis"_s;
-}
-
-void TestCatalogueLists::refusesWhatItCannotRun() {
-    QFETCH(QString, query);
-    QFETCH(QString, expected);
-    const auto catalogue = open(countryRows);
-    const QString message = errorOf([&] { catalogue->openRecordset(query); });
-    QVERIFY2(message.contains(expected), qPrintable(message));
-}
-
-void TestCatalogueLists::recordsetReportsNullAndEnd() {
-    const auto catalogue = open(countryRows);
-    CatalogueRecordset rs = catalogue->openRecordset(
-        u"Select * from Radios where Pais = 'España' and NombreRadio = 'Radio L''Estel'"_s);
-    QCOMPARE(rs.text(u"urlradio"_s), u"http://estel/"_s);
-    QVERIFY(errorOf([&] { rs.text(u"Direccion"_s); }).contains(u"Direccion"_s));
-    rs.moveNext();
-    QVERIFY(rs.atEnd());
-    QVERIFY(!errorOf([&] { rs.moveNext(); }).isEmpty());
-    QVERIFY(!errorOf([&] { rs.text(u"URLRadio"_s); }).isEmpty());
-
-    // A value with no value at all cannot be read as text; the message names the file.
-    CatalogueRecordset nulls = catalogue->openRecordset(
-        u"Select * from Radios where Pais = 'España' and NombreRadio = 'Sin dirección'"_s);
-    QVERIFY(nulls.isNull(u"URLRadio"_s));
-    const QString message = errorOf([&] { nulls.text(u"URLRadio"_s); });
-    QVERIFY(message.contains(u"URLRadio"_s) && message.contains(file()));
-    nulls.close();
-    QVERIFY(nulls.atEnd());
-
-    catalogue->close();
-    QVERIFY(errorOf([&] {
-                catalogue->openRecordset(u"Select * from Radios"_s);
-            }).contains(u"cerrado"_s));
-}
-
-void TestCatalogueLists::restoresSavedCountryAndStation_data() {
-    QTest::addColumn<QString>("lastCountry");
-    QTest::addColumn<QString>("lastRadio");
-    QTest::addColumn<QString>("country");
-    QTest::addColumn<QString>("station");
-    QTest::newRow("letter case ignored")
-        << u"ESPAÑA"_s << u"radio l'estel"_s << u"España"_s << u"Radio L'Estel"_s;
-    QTest::newRow("station of another country")
-        << u"Chile"_s << u"RPP Noticias"_s << u"Chile"_s << u"Radio Bío-Bío"_s;
-    // The saved station is sought in whatever country start-up selected.
-    QTest::newRow("country gone") << u"Bolivia"_s << u"adn"_s << u"Chile"_s << u"ADN"_s;
-    QTest::newRow("nothing saved") << QString() << QString() << u"Chile"_s << u"Radio Bío-Bío"_s;
-    QTest::newRow("apostrophe in country")
-        << u"D'ANDORRA"_s << QString() << u"d'Andorra"_s << u"Ràdio Valira"_s;
-}
-
-void TestCatalogueLists::restoresSavedCountryAndStation() {
-    QFETCH(QString, lastCountry);
-    QFETCH(QString, lastRadio);
-    QFETCH(QString, country);
-    QFETCH(QString, station);
-    m->saved(lastCountry, lastRadio);
-    startUp(countryRows, stationRows);
-    // In Jet's order: the apostrophe passed over, letter case ignored.
-    QCOMPARE(items(m->cboPaises),
-             (QStringList{u"Chile"_s, u"d'Andorra"_s, u"Ecuador"_s, u"España"_s, u"Perú"_s}));
-    QCOMPARE(m->cboPaises.currentText(), country);
-    QCOMPARE(m->cboRadios.currentText(), station);
-    QCOMPARE(m->session.currentCountry(), country);
-    QVERIFY(m->session.currentStation().isEmpty());
-}
-
-void TestCatalogueLists::userPickSelectsFirstStation() {
-    m->saved(u"España"_s, u"COPE"_s);
-    startUp(countryRows, stationRows);
-    QCOMPARE(m->cboRadios.currentText(), u"COPE"_s);
-    // Stations in the order stored, a nameless one as an empty entry, duplicates both shown.
-    QCOMPARE(items(m->cboRadios),
-             (QStringList{u"Cadena SER"_s, u"Radio L'Estel"_s, u"L'Alt 'd' Urgell"_s, u"COPE"_s,
-                          u"COPE"_s, QString(), u"Sin dirección"_s}));
-
-    // After start-up a pick, even of the saved country, selects the first station.
-    m->cboPaises.setFocus();
-    QTest::keyClick(&m->cboPaises, Qt::Key_Down);
-    QCOMPARE(m->cboPaises.currentText(), u"Perú"_s);
-    QCOMPARE(items(m->cboRadios), (QStringList{u"RPP Noticias"_s, u"Cadena SER"_s}));
-    QCOMPARE(m->session.currentCountry(), u"Perú"_s);
-
-    m->cboPaises.setCurrentIndex(m->cboPaises.findText(u"España"_s));
-    m->cboRadios.setCurrentIndex(3);
-    // Picking the entry already shown runs the handler too.
-    Q_EMIT m->cboPaises.activated(m->cboPaises.currentIndex());
-    QCOMPARE(m->cboRadios.currentIndex(), 0);
-    QCOMPARE(m->session.currentCountry(), u"España"_s);
-}
-
-void TestCatalogueLists::looksUpStations() {
-    m->saved(u"España"_s);
-    startUp(countryRows, stationRows);
-    // Found by letter case alone, apostrophes and all; the first of two of one name wins;
-    // not found (a station of Perú), or an empty name: the last address and kind stay.
-    constexpr auto RP = PlayerKind::RealAudio;
-    const QList<std::tuple<QString, QString, PlayerKind>> lookups = {
-        {u"Radio L'Estel"_s, u"http://estel/"_s, RP},
-        {u"l'alt 'd' urgell"_s, u"http://urgell/"_s, PlayerKind::MediaPlayer},
-        {u"COPE"_s, u"http://cope-1/"_s, RP},
-        {QString(), u"http://cope-1/"_s, RP},
-        {u"RPP Noticias"_s, u"http://cope-1/"_s, RP}};
-    for (const auto &[name, address, kind] : lookups) {
-        m->lists.LeeDatos(name);
-        QCOMPARE(m->session.currentStation(), name);
-        QCOMPARE(m->session.resolved(), (CatalogueStation{address, kind}));
-    }
-
-    // A station without an address fails, and keeps the last good pair.
-    QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"Sin dirección"_s));
-    QCOMPARE(m->session.resolved(), (CatalogueStation{u"http://cope-1/"_s, RP}));
-
-    // The station list follows the country that its lookups use.
-    m->lists.selectCountry(m->cboPaises.findText(u"d'Andorra"_s));
-    m->lists.LeeDatos(m->cboRadios.currentText());
-    QCOMPARE(m->session.resolved().address, u"http://valira/"_s);
-}
-
-void TestCatalogueLists::toleratesEmptyCatalogues() {
-    m->saved(u"España"_s);
-    startUp({}, stationRows);
-    QCOMPARE(m->cboPaises.count(), 0);
-    QCOMPARE(m->cboRadios.count(), 0);
-    QVERIFY(m->session.currentCountry().isEmpty());
-
-    m.emplace();
-    startUp({u"Bolivia"_s, u"Perú"_s}, stationRows);
-    QCOMPARE(m->cboPaises.currentText(), u"Bolivia"_s);
-    QCOMPARE(m->cboRadios.count(), 0);
-    QCOMPARE(m->cboRadios.currentIndex(), -1);
-    QCOMPARE(m->session.currentCountry(), u"Bolivia"_s);
-    m->lists.LeeDatos(m->cboRadios.currentText());
-    QCOMPARE(m->session.resolved(), CatalogueStation());
-}
-
-void TestCatalogueLists::reportsFailuresAfterClose() {
-    startUp(countryRows, stationRows);
-    QVERIFY(m->lists.BaseDatos());
-    m->lists.closeBaseDatos();
-    QVERIFY(!m->lists.BaseDatos());
-    QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"COPE"_s));
-
-    // A user's pick cannot throw into the event loop: the failure is signalled.
-    QSignalSpy failed(&m->lists, &StationLists::catalogueFailed);
-    Q_EMIT m->cboPaises.activated(1);
-    QCOMPARE(failed.size(), 1);
-    QVERIFY(!failed.first().first().toString().isEmpty());
-}
 
 QTEST_MAIN(TestCatalogueLists)
 #include "tst_cataloguelists.moc"

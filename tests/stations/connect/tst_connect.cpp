@@ -1,18 +1,15 @@
-#include "advertisingpanel.h"
-#include "cataloguepassword.h"
-#include "catalogueschema.h"
+#include "catalogue_fixture.h"
 #include "clicklabel.h"
 #include "connectaction.h"
-#include "jetwriter.h"
 #include "mainwindow.h"
 #include "pictureimage.h"
+#include "standins.h"
 #include "stationlists.h"
 #include "statusdisplay.h"
 #include "streamplayer.h"
+#include "testfiles.h"
 #include "toneserver.h"
-#include "usermessages.h"
 #include "volumedigits.h"
-#include "wavcapture.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -22,25 +19,6 @@
 #include <clocale>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-class QuietPanel : public QWidget, public AdvertisingPanel {
-public:
-    using QWidget::QWidget;
-    void navigate(const QUrl &) override {}
-};
-
-// Answers every message box at once and remembers what it said.
-class RecordingMessages : public UserMessages {
-public:
-    void show(const QString &text, const QString &caption, Icon icon) override {
-        shown.append(u"%1|%2|%3"_s.arg(caption, text).arg(int(icon)));
-    }
-    QStringList shown;
-};
-
-} // namespace
 
 // With real players (sound captured to files) and a catalogue pointing at a loopback station.
 class TestConnect : public QObject {
@@ -56,16 +34,13 @@ private:
 
     ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sv"_s); }
 
-    // The tone is heard in what this component wrote during the last second.
     bool hearsTone(const QString &component) const {
-        const WavCapture wav = WavCapture::read(m_audio.filePath(u"out.%1.wav"_s.arg(component)));
-        return wav.seconds() >= 1.0 &&
-               wav.toneAmplitude(ToneServer::ToneHz, wav.seconds() - 1.0, wav.seconds()) > 0.05;
+        return ToneServer::heardIn(m_audio.filePath(u"out.%1.wav"_s.arg(component)));
     }
 
     void startWindow() {
         Main::Outside outside;
-        outside.makeAdvertisingPanel = [](QWidget *parent) { return new QuietPanel(parent); };
+        outside.makeAdvertisingPanel = [](QWidget *parent) { return new RecordingPanel(parent); };
         outside.messages = &m_messages;
         m_window = std::make_unique<Main>(folder(), outside);
         m_window->Form_Load();
@@ -93,20 +68,16 @@ private Q_SLOTS:
         qputenv("SINTONET_MPV_OPTIONS",
                 "ao=pcm,ao-pcm-file=" + m_audio.filePath(u"out.wav"_s).toUtf8());
 
-        JetWriter writer(QString::fromUtf16(CataloguePassword));
-        writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
-        writer.addTable(CatalogueSchema::Radios, CatalogueSchema::RadiosColumns());
-        for (const QString &country : {u"España"_s, u"Perú"_s, u"Chile"_s})
-            writer.addRow(CatalogueSchema::Paises, {country});
         const QString live = m_server->url(u"/live.mp3"_s).toString();
-        writer.addRow(CatalogueSchema::Radios, {u"España"_s, u"Onda Tono"_s, live, u"WMP"_s});
-        writer.addRow(CatalogueSchema::Radios, {u"España"_s, u"Radio L'Estel"_s,
-                                                m_server->url(u"/list.pls"_s).toString(), u"RP"_s});
-        writer.addRow(CatalogueSchema::Radios, {u"España"_s, u"Minúsculas"_s, live, u"wmp"_s});
-        writer.addRow(CatalogueSchema::Radios,
-                      {u"España"_s, u"Sin dirección"_s, std::nullopt, u"WMP"_s});
-        writer.addRow(CatalogueSchema::Radios, {u"Perú"_s, u"Tono Andino"_s, live, u"WMP"_s});
-        writer.writeFile(folder().catalogueFile());
+        const QString list = m_server->url(u"/list.pls"_s).toString();
+        QVERIFY(TestFiles::write(folder().catalogueFile(),
+                                 CatalogueFixture::catalogueBytes(
+                                     {u"España"_s, u"Perú"_s, u"Chile"_s},
+                                     {{u"España"_s, u"Onda Tono"_s, live, u"WMP"_s},
+                                      {u"España"_s, u"Radio L'Estel"_s, list, u"RP"_s},
+                                      {u"España"_s, u"Minúsculas"_s, live, u"wmp"_s},
+                                      {u"España"_s, u"Sin dirección"_s, std::nullopt, u"WMP"_s},
+                                      {u"Perú"_s, u"Tono Andino"_s, live, u"WMP"_s}})));
     }
 
     void init() {
@@ -203,10 +174,9 @@ private Q_SLOTS:
 
     void autoConnectPlaysTheSavedStationAtStartUp() {
         m_window.reset();
-        QFile settings(folder().settingsFile());
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write("[General]\nLastCountry=españa\nLastRadio=radio l'estel\nAutoconnect=1\n");
-        settings.close();
+        QVERIFY(TestFiles::write(
+            folder().settingsFile(),
+            "[General]\nLastCountry=españa\nLastRadio=radio l'estel\nAutoconnect=1\n"));
         startWindow();
         QVERIFY(connected());
         QCOMPARE(m_window->session().currentStation(), u"Radio L'Estel"_s);
