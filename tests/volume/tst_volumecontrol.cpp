@@ -274,6 +274,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("written");
         QTest::newRow("BLUE") << u"BLUE"_s << int(VolumeDigits::Blue) << u"Blue"_s;
         QTest::newRow("azul") << u"azul"_s << int(VolumeDigits::Red) << u"Red"_s;
+        QTest::newRow("custom") << u"custom"_s << int(VolumeDigits::Custom) << u"Custom"_s;
     }
 
     void setFromDigitType() {

@@ -2,6 +2,7 @@
 #include "mediacontrols.h"
 #include "mprisservice.h"
 #include "session.h"
+#include "testfiles.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -12,7 +13,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QEventLoop>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -142,14 +142,12 @@ private Q_SLOTS:
         if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty())
             QSKIP("dbus-daemon is not installed");
         const QString config = m_busDir.filePath(u"session.conf"_s);
-        QFile file(config);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(u"<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                   "<auth>EXTERNAL</auth><policy context=\"default\">"
-                   "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                   "<allow own=\"*\"/></policy></busconfig>\n"_s.arg(m_busDir.path())
-                       .toUtf8());
-        file.close();
+        QVERIFY(TestFiles::write(
+            config, u"<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                    "<auth>EXTERNAL</auth><policy context=\"default\">"
+                    "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                    "<allow own=\"*\"/></policy></busconfig>\n"_s.arg(m_busDir.path())
+                        .toUtf8()));
         m_busDaemon.start(u"dbus-daemon"_s,
                           {u"--config-file="_s + config, u"--nofork"_s, u"--print-address=1"_s});
         QTRY_VERIFY_WITH_TIMEOUT(m_busDaemon.canReadLine(), 10000);
