@@ -14,6 +14,8 @@ function(sv_add_test name)
   if(ARG_XVFB)
     add_test(NAME ${name}
       COMMAND xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" $<TARGET_FILE:${name}>)
+    # No session bus: Qt would launch one for the display, and it would outlive the test.
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "DBUS_SESSION_BUS_ADDRESS=disabled:")
   else()
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

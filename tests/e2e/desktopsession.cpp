@@ -84,6 +84,8 @@ bool DesktopSession::start(const Parts &parts) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (!startServer())
         return false;
+    // A bus left running for an earlier server of the same number is not this desktop's.
+    m_busesBefore = busesStartedHere();
 
     auto &manager = m_processes.emplace_back(std::make_unique<QProcess>());
     manager->setStandardOutputFile(QProcess::nullDevice());
@@ -292,8 +294,9 @@ QStringList DesktopSession::busesStartedHere() const {
         const QByteArray name = command.readAll().trimmed();
         if (!name.startsWith("dbus-"))
             continue;
-        if (environ.readAll().split('\0').contains(display))
-            found.append(QString::fromUtf8(name) + u' ' + pid);
+        const QString bus = QString::fromUtf8(name) + u' ' + pid;
+        if (environ.readAll().split('\0').contains(display) && !m_busesBefore.contains(bus))
+            found.append(bus);
     }
     return found;
 }

@@ -77,6 +77,7 @@ private:
     void stopAll();
 
     QTemporaryDir m_home;
+    QStringList m_busesBefore;
     QString m_display;
     // Stopped in reverse order of starting.
     std::vector<std::unique_ptr<QProcess>> m_processes;
