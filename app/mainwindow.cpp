@@ -68,8 +68,7 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     Scroll1->setObjectName(u"Scroll1"_s);
     Scroll1->move(Twips::point(3180, 840));
     m_digits = new VolumeDigits(m_session, this, MediaPlayer1);
-    m_volume = new VolumeControl(m_session, Scroll1, m_ui.mnuVol, MediaPlayer1, RealAudio1,
-                                 m_digits, this);
+    m_volume = new VolumeControl(m_session, Scroll1, m_ui.mnuVol, MediaPlayer1, RealAudio1, this);
 
     FX = new PictureBox(this);
     FX->setObjectName(u"FX"_s);
@@ -100,13 +99,7 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
         m_session,
         ConnectAction::Controls{m_ui.imgConectar, m_ui.lblCon, m_ui.cboPaises, m_ui.cboRadios},
         ConnectAction::Players{MediaPlayer1, RealAudio1},
-        ConnectAction::Calls{
-            [this](const QString &name) { m_stations->LeeDatos(name); },
-            [this](bool Apagado) { m_digits->SetVolNum(Apagado); },
-            [this] { m_display->start(); },
-            [this] { m_display->cut(); },
-        },
-        *m_messages);
+        [this](const QString &name) { m_stations->LeeDatos(name); }, *m_messages);
     connect(m_ui.imgConectar, &PictureImage::clicked, this,
             [this] { m_connect->imgConectar_Click(); });
     connect(m_ui.lblCon, &ClickLabel::clicked, this, [this] { m_connect->imgConectar_Click(); });

@@ -23,6 +23,16 @@ void Session::setLoading(bool loading) {
 void Session::setConnected(bool connected) {
     if (assign(m_connected, connected))
         Q_EMIT connectedChanged(connected);
+    // The border goes off first, then the digits and the display: the order of the cut.
+    if (!connected)
+        setOnAir(false);
+}
+
+void Session::setOnAir(bool onAir) {
+    if (onAir)
+        setConnected(true);
+    if (assign(m_onAir, onAir))
+        Q_EMIT onAirChanged(onAir);
 }
 
 void Session::setCurrentCountry(const QString &country) {

@@ -23,9 +23,16 @@ public:
     bool loading() const { return m_loading; }
     void setLoading(bool loading);
 
-    // A station is connected ("Cortar" shows).
+    // A connect is under way or went through; the connect image's border shows it. It is set
+    // before the lookup, so a lookup that fails is seen with the border on and nothing else lit.
+    // Setting it false also ends the time on air.
     bool connected() const { return m_connected; }
     void setConnected(bool connected);
+
+    // The connect went through: the volume digits show the step and the status display turns.
+    // Going on air also sets connected.
+    bool onAir() const { return m_onAir; }
+    void setOnAir(bool onAir);
 
     // PaisActual ("current country"): whose stations the station list shows.
     QString currentCountry() const { return m_currentCountry; }
@@ -59,6 +66,7 @@ public:
 Q_SIGNALS:
     void loadingChanged(bool loading);
     void connectedChanged(bool connected);
+    void onAirChanged(bool onAir);
     void currentCountryChanged(const QString &country);
     void currentStationChanged(const QString &station);
     void shownChanged();
@@ -71,6 +79,7 @@ private:
     Settings m_saved;
     bool m_loading = false;
     bool m_connected = false;
+    bool m_onAir = false;
     QString m_currentCountry;
     QString m_currentStation;
     QString m_shownCountry;

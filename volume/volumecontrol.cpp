@@ -4,7 +4,6 @@
 #include "playererror.h"
 #include "session.h"
 #include "updownarrows.h"
-#include "volumedigits.h"
 #include "volumesteps.h"
 
 #include <QAction>
@@ -13,20 +12,20 @@ using namespace Qt::StringLiterals;
 
 VolumeControl::VolumeControl(Session &session, UpDownArrows *Scroll1,
                              const QList<QAction *> &mnuVol, PlayerComponent *MediaPlayer1,
-                             PlayerComponent *RealAudio1, VolumeDigits *digits, QObject *parent)
+                             PlayerComponent *RealAudio1, QObject *parent)
     : QObject(parent)
     , m_session(session)
     , m_scroll(Scroll1)
     , m_mnuVol(mnuVol)
     , m_mediaPlayer(MediaPlayer1)
-    , m_realPlayer(RealAudio1)
-    , m_digits(digits) {
+    , m_realPlayer(RealAudio1) {
     // Value changes made by code come back through here too, nested inside the
     // assignment: that is what the handlers below rely on.
     connect(m_scroll, &UpDownArrows::valueChanged, this, &VolumeControl::Scroll1_Change);
     connect(m_scroll, &UpDownArrows::focusReceived, this, &VolumeControl::Scroll1_GotFocus);
     for (int index = 0; index < m_mnuVol.size(); ++index)
         connect(m_mnuVol[index], &QAction::triggered, this, [this, index] { mnuVol_Click(index); });
+    connect(&m_session, &Session::volumeStepChanged, this, &VolumeControl::Desactivamnu);
 }
 
 namespace {
@@ -67,9 +66,6 @@ void VolumeControl::Scroll1_Change() {
         return;
     }
     m_session.setVolumeStep(quint8(m_scroll->value()));
-    if (m_digits)
-        m_digits->SetVolNum(false);
-    Desactivamnu();
     CambiaVol();
 }
 
@@ -86,6 +82,7 @@ void VolumeControl::mnuVol_Click(int Index) {
     setPlayers(step);
     m_session.setVolumeStep(step);
     m_scroll->setValue(m_session.volumeStep());
+    // Choosing the checked item again unchecks it and changes no step: mark it again.
     Desactivamnu();
 }
 
@@ -100,5 +97,4 @@ void VolumeControl::Desactivamnu() {
 
 void VolumeControl::CambiaVol() {
     setPlayers(m_session.volumeStep());
-    Desactivamnu();
 }

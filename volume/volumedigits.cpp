@@ -81,6 +81,13 @@ VolumeDigits::VolumeDigits(Session &session, QWidget *Main, PlayerComponent *Med
         connect(option, &QRadioButton::clicked, this, [this, index] { optColor_Click(index); });
         m_optColor.append(option);
     }
+
+    // Lit only while a station is on air, not while its lookup runs.
+    connect(&m_session, &Session::onAirChanged, this, [this](bool onAir) { SetVolNum(!onAir); });
+    connect(&m_session, &Session::volumeStepChanged, this, [this] {
+        if (m_session.onAir())
+            SetVolNum(false);
+    });
 }
 
 QString VolumeDigits::builtInPicture(int colourSet, int element) {

@@ -33,7 +33,8 @@ public:
     // focus from the option buttons; it may be null.
     VolumeDigits(Session &session, QWidget *Main, PlayerComponent *MediaPlayer1);
 
-    // Shows the session's step, or the off picture when Apagado ("off") is set.
+    // Shows the session's step, or the off picture when Apagado ("off") is set. Run for each
+    // change of the session's step while on air, and when it goes on air or off.
     void SetVolNum(bool Apagado = false);
 
     // Puts colour set Index (0 red, 1 green, 2 blue, 3 custom) into effect.

@@ -15,19 +15,18 @@
 // (default 100 ms), every connection to the stations was let go and both
 // players were heard at the end.
 
-#include "advertisingpanel.h"
 #include "cataloguepassword.h"
 #include "catalogueschema.h"
 #include "connectaction.h"
 #include "jetwriter.h"
 #include "mainwindow.h"
 #include "optionspanel.h"
+#include "standins.h"
 #include "stationlists.h"
 #include "streamplayer.h"
 #include "toneserver.h"
 #include "updownarrows.h"
 #include "urlopener.h"
-#include "usermessages.h"
 #include "volumecontrol.h"
 #include "wavcapture.h"
 
@@ -62,26 +61,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class QuietPanel : public QWidget, public AdvertisingPanel {
-public:
-    using QWidget::QWidget;
-    void navigate(const QUrl &) override {}
-};
-
 class NoOpener : public UrlOpener {
 public:
     void openUrl(const QUrl &) override {}
-};
-
-// Answers every message box at once, as a person clicking "Aceptar" would.
-class CountingMessages : public UserMessages {
-public:
-    void show(const QString &text, const QString &, Icon) override {
-        ++shown;
-        last = text;
-    }
-    int shown = 0;
-    QString last;
 };
 
 // Notes how long the user-interface thread was kept from its events: the
@@ -301,9 +283,10 @@ int main(int argc, char *argv[]) {
     writer.writeFile(folder.catalogueFile());
 
     NoOpener opener;
-    CountingMessages messages;
+    // Answers every message box at once, as a person clicking "Aceptar" would.
+    RecordingMessages messages;
     Main::Outside outside;
-    outside.makeAdvertisingPanel = [](QWidget *parent) { return new QuietPanel(parent); };
+    outside.makeAdvertisingPanel = [](QWidget *parent) { return new RecordingPanel(parent); };
     outside.urlOpener = &opener;
     outside.messages = &messages;
     Main window(folder, outside);
@@ -482,7 +465,8 @@ int main(int argc, char *argv[]) {
         "  connections let go: %s; MediaPlayer1 heard: %s (%s); RealAudio1 heard: %s (%s)\n"
         "  result: %s\n",
         cycles, clock.elapsed() / 1000.0, played, failed, drops, changes, volumeChanges, animations,
-        messages.shown, own.ms ? qPrintable(Heartbeat::describe(own)) : "none over 10 ms",
+        int(messages.shown.size()),
+        own.ms ? qPrintable(Heartbeat::describe(own)) : "none over 10 ms",
         qPrintable(gaps.join(u", "_s)), heartbeat.gapsOverFifty(), rssAtStart, rssAfterWarmUp,
         rssAtEnd, letGo ? "yes" : "NO", mediaPlayerHeard ? "yes" : "NO",
         QMetaEnum::fromType<StreamPlayer::State>().valueToKey(int(mediaPlayerState)),

@@ -9,6 +9,7 @@
 #include <QComboBox>
 
 #include <exception>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -17,11 +18,11 @@ const QString ProgramTitle = u"Sintonet Valdren"_s;
 }
 
 ConnectAction::ConnectAction(Session &session, const Controls &controls, const Players &players,
-                             const Calls &calls, UserMessages &messages)
+                             Lookup LeeDatos, UserMessages &messages)
     : m_session(session)
     , m_controls(controls)
     , m_players(players)
-    , m_calls(calls)
+    , m_LeeDatos(std::move(LeeDatos))
     , m_messages(messages) {
     PictureImage *image = m_controls.imgConectar;
     QObject::connect(&m_session, &Session::connectedChanged, image,
@@ -53,7 +54,7 @@ void ConnectAction::imgConectar_Click() {
 
 void ConnectAction::connectStation() {
     m_session.setConnected(true);
-    m_calls.LeeDatos(m_controls.cboRadios->currentText());
+    m_LeeDatos(m_controls.cboRadios->currentText());
     const CatalogueStation &station = m_session.resolved();
     switch (station.kind) {
     case PlayerKind::MediaPlayer:
@@ -68,18 +69,17 @@ void ConnectAction::connectStation() {
         m_session.setConnected(false);
         return;
     }
-    m_calls.SetVolNum(false);
     m_controls.lblCon->setText(u"Cortar"_s);
     m_session.setShown(m_controls.cboPaises->currentText(), m_controls.cboRadios->currentText());
     m_session.setCurrentStation(m_controls.cboRadios->currentText());
-    m_calls.startDisplay();
+    // Last, with the texts in place: the digits light and the display starts turning.
+    m_session.setOnAir(true);
 }
 
 void ConnectAction::cut() {
+    // The digits go off and the display stops with the border.
     m_session.setConnected(false);
-    m_calls.SetVolNum(true);
     m_controls.lblCon->setText(u"Conectar"_s);
-    m_calls.cutDisplay();
 }
 
 void ConnectAction::resetToNotConnected() {
@@ -90,11 +90,6 @@ void ConnectAction::resetToNotConnected() {
             player->stop();
         } catch (const std::exception &) {
         }
-    }
-    try {
-        m_calls.SetVolNum(true);
-        m_calls.cutDisplay();
-    } catch (const std::exception &) {
     }
 }
 

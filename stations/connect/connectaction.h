@@ -12,7 +12,8 @@ class UserMessages;
 class Session;
 
 // Connect, cut and change station. The connected state is the session's; the connect
-// image's border shows it.
+// image's border shows it, and the volume digits and the status display follow the session
+// on their own when the station goes on air or is cut.
 class ConnectAction {
 public:
     struct Controls {
@@ -25,16 +26,11 @@ public:
         PlayerComponent *MediaPlayer1 = nullptr;
         PlayerComponent *RealAudio1 = nullptr;
     };
-    // What the other subsystems do for a connect or a cut.
-    struct Calls {
-        std::function<void(const QString &NombreRadio)> LeeDatos; // throws when the lookup fails
-        std::function<void(bool Apagado)> SetVolNum;
-        std::function<void()> startDisplay; // enables Timer1
-        std::function<void()> cutDisplay;   // disables Timer1 and Timer2, clears FX
-    };
+    // LeeDatos ("read data"): the catalogue lookup; throws when it fails.
+    using Lookup = std::function<void(const QString &NombreRadio)>;
 
     ConnectAction(Session &session, const Controls &controls, const Players &players,
-                  const Calls &calls, UserMessages &messages);
+                  Lookup LeeDatos, UserMessages &messages);
 
     // Anuma (from "anular", to cancel): stops both players.
     void Anuma();
@@ -52,6 +48,6 @@ private:
     Session &m_session;
     Controls m_controls;
     Players m_players;
-    Calls m_calls;
+    Lookup m_LeeDatos;
     UserMessages &m_messages;
 };

@@ -33,6 +33,14 @@ StatusDisplay::StatusDisplay(Session &session, PictureBox *fx, RandomSource &ran
     Timer2.setInterval(RestInterval);
     connect(&Timer1, &QTimer::timeout, this, &StatusDisplay::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &StatusDisplay::Timer2_Timer);
+    // Not on the connected state: that is set before the lookup, and a lookup that fails
+    // must not set the text turning behind its message.
+    connect(&m_session, &Session::onAirChanged, this, [this](bool onAir) {
+        if (onAir)
+            start();
+        else
+            cut();
+    });
 }
 
 void StatusDisplay::start() {

@@ -40,9 +40,9 @@ public:
     QTimer Timer1; // draws and turns
     QTimer Timer2; // ends a rest
 
-    // The connect action: the display starts with the next tick.
+    // Run when the session goes on air and off it. Start: the display turns from the next
+    // tick. Cut: both timers stop and FX is cleared.
     void start();
-    // The cut: both timers stop and FX is cleared.
     void cut();
 
     // Dibujador ("drawer"): turns the angle one step and redraws FX.

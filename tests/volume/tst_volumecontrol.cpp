@@ -69,17 +69,14 @@ struct Rig {
         digits = new VolumeDigits(session, &Main, &MediaPlayer1);
         digits->selectFromDigitType();
         control =
-            new VolumeControl(session, Scroll1, mnuVol, &MediaPlayer1, &RealAudio1, digits, &Main);
+            new VolumeControl(session, Scroll1, mnuVol, &MediaPlayer1, &RealAudio1, &Main);
         Main.resize(Twips::size(10275, 3030));
         Main.show();
         MediaPlayer1.forget();
         RealAudio1.forget();
     }
 
-    void connectStation() {
-        session.setConnected(true);
-        digits->SetVolNum(false);
-    }
+    void connectStation() { session.setOnAir(true); }
 
     void clickUp() { QTest::mouseClick(Scroll1, Qt::LeftButton, {}, QPoint(8, 3)); }
     void clickDown() { QTest::mouseClick(Scroll1, Qt::LeftButton, {}, QPoint(8, 23)); }
@@ -253,7 +250,7 @@ private Q_SLOTS:
         QFETCH(bool, playing);
         Rig rig;
         rig.session.setVolumeStep(7);
-        rig.digits->SetVolNum(!playing);
+        rig.session.setOnAir(playing);
         rig.MediaPlayer1.forget();
 
         QTest::mouseClick(rig.digits->optColor()[VolumeDigits::Green], Qt::LeftButton);

@@ -82,6 +82,7 @@ private Q_SLOTS:
 
     void init() {
         m_messages.shown.clear();
+        m_messages.whileShown = nullptr;
         for (const QString &path : {u"/live.mp3"_s, u"/list.pls"_s})
             m_requestsBefore[path] = m_server->requests(path);
         QFile::remove(folder().settingsFile());
@@ -162,7 +163,17 @@ private Q_SLOTS:
 
     void failedStepSaysArghAndLeavesNothingConnected() {
         pick(u"España"_s, u"Sin dirección"_s);
+        // Behind the message the border is on, and neither the digits nor the display are.
+        bool lit = true;
+        m_messages.whileShown = [this, &lit] {
+            lit = !connected() || m_window->statusDisplay().Timer1.isActive() ||
+                  !m_window->digits()
+                       .imgDigRed()
+                       .at(VolumeDigits::OffPicture)
+                       ->isVisibleTo(m_window.get());
+        };
         click();
+        QVERIFY(!lit);
         QCOMPARE(m_messages.shown, QStringList{u"Sintonet Valdren|ARGH!!|0"_s});
         QVERIFY(!connected());
         QCOMPARE(caption(), u"Conectar"_s);
