@@ -1,14 +1,12 @@
 #include "catalogue_fixture.h"
 #include "clicklabel.h"
 #include "mainwindow.h"
-#include "picturebox.h"
 #include "standins.h"
 #include "stationlists.h"
 #include "streamplayer.h"
 #include "testfiles.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
@@ -43,7 +41,6 @@ class TestMainWindow : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    RecordingPanel *m_panel = nullptr;
     RecordingMessages m_messages;
 
     ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sintonet-valdren"_s); }
@@ -51,10 +48,7 @@ private:
 
     std::unique_ptr<Main> makeMain() {
         Main::Outside outside;
-        outside.makeAdvertisingPanel = [this](QWidget *parent) {
-            m_panel = new RecordingPanel(parent);
-            return m_panel;
-        };
+        outside.makeAdvertisingPanel = [](QWidget *parent) { return new RecordingPanel(parent); };
         outside.messages = &m_messages;
         return std::make_unique<Main>(folder(), outside);
     }
@@ -77,43 +71,41 @@ private Q_SLOTS:
 
     void init() { QFile::remove(settings()); }
 
-    void firstRunWritesTheSixKeysInOrder() {
-        auto window = makeMain();
-        QSignalSpy ended(window.get(), &Main::programEnded);
-        window->Form_Load();
-        window->showAsLoaded();
-
-        QVERIFY(!window->session().loading());
-        QCOMPARE(window->width(), 247);
-        QCOMPARE(window->ui().cboPaises->currentText(), u"Argentina"_s);
-        QCOMPARE(m_panel->visits, QList<QUrl>{AdvertisingPanel::pageAddress()});
-
-        window->ui().cmdCloseApp->click();
-        QCOMPARE(ended.count(), 1);
-        QCOMPARE(ended.first().first().toInt(), 0);
-        QCOMPARE(TestFiles::read(settings()),
-                 QByteArray("[General]\nLastCountry=Argentina\nLastRadio=\n"
-                            "Skin=\nNumberType=Red\nAutoconnect=0\n"
-                            "Status=Normal\n"));
-    }
-
+    // The first run without settings, its close and its bytes, are the end-to-end journey's.
     void secondStartReadsTheSettingsBack() {
         writeSettings("[General]\r\nLastCountry=ESPAÑA\r\nLastRadio=radio 3\r\nSkin=Nada\r\n"
                       "NumberType=BLUE\r\nAutoconnect=0\r\nStatus=InTray\r\n");
         auto window = makeMain();
+        QSignalSpy ended(window.get(), &Main::programEnded);
         window->Form_Load();
         window->showAsLoaded();
-
-        QCOMPARE(window->ui().cboPaises->currentText(), u"España"_s);
-        QCOMPARE(window->ui().cboRadios->currentText(), u"Radio 3"_s);
+        const MainUi &ui = window->ui();
+        QVERIFY(!window->session().loading());
+        QCOMPARE(ui.cboPaises->currentText(), u"España"_s);
+        QCOMPARE(ui.cboRadios->currentText(), u"Radio 3"_s);
         QCOMPARE(window->session().digitColour(), DigitColour::Blue);
-        QVERIFY(!window->ui().chkAutoConn->isChecked());
-        QCOMPARE(window->ui().cboStatus->currentText(), u"En Tray"_s);
+        QCOMPARE(ui.cboStatus->currentText(), u"En Tray"_s);
         // Without auto-connect the saved state does not apply: the window opens normally.
         QVERIFY(window->isVisible());
-        QCOMPARE(window->ui().cboSkins->currentText(), QString());
+        QCOMPARE(ui.cboSkins->currentText(), QString());
 
-        window->ui().cmdCloseApp->click();
+        // Spot checks that would catch a wrong unit or a missing control.
+        QCOMPARE(ui.cboRadios->geometry(), QRect(12, 28, 121, 21));
+        QVERIFY(window->MediaPlayer1->y() < -300 && window->RealAudio1->y() < -300);
+        for (QWidget *control : {static_cast<QWidget *>(ui.cboSkins), window->Propaganda})
+            QVERIFY(control->x() >= window->width());
+        QCOMPARE(ui.mnuVol.size(), 11);
+        QCOMPARE(ui.mnuVol.last()->text(), u"Silencio"_s);
+        // Captions are drawn from the top of their designed box, not centred in it.
+        for (ClickLabel *caption : {ui.lblVol, ui.lblCon, ui.lblCambiar}) {
+            const int firstRow = firstInkRow(caption->grab().toImage());
+            QVERIFY2(firstRow >= 0 && firstRow <= 3,
+                     qPrintable(caption->objectName() + u": first row %1"_s.arg(firstRow)));
+        }
+
+        ui.cmdCloseApp->click();
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.first().first().toInt(), 0);
         QCOMPARE(TestFiles::read(settings()),
                  QByteArray("[General]\r\nLastCountry=España\r\n"
                             "LastRadio=\r\nSkin=\r\nNumberType=Blue\r\n"
@@ -131,34 +123,6 @@ private Q_SLOTS:
         QCOMPARE(ended.count(), 1);
         window.reset();
         QCOMPARE(TestFiles::read(settings()), saved);
-    }
-
-    // A few spot checks that would catch a wrong unit or a missing control.
-    void controlsSitWhereDesigned() {
-        auto window = makeMain();
-        window->Form_Load();
-        const MainUi &ui = window->ui();
-        QCOMPARE(ui.cboRadios->geometry(), QRect(12, 28, 121, 21));
-        QCOMPARE(window->FX->geometry(), QRect(9, 92, 221, 81));
-        QVERIFY(window->MediaPlayer1->y() < -300 && window->RealAudio1->y() < -300);
-        // Everything of the options panel lies right of the closed window.
-        for (QWidget *control : {static_cast<QWidget *>(ui.cboPaises),
-                                 static_cast<QWidget *>(ui.cboSkins), window->Propaganda})
-            QVERIFY(control->x() >= window->width());
-        QCOMPARE(ui.mnuVol.size(), 11);
-        QCOMPARE(ui.mnuVol.last()->text(), u"Silencio"_s);
-    }
-
-    // Captions are drawn from the top of their designed box, not centred in it.
-    void captionsStartAtTheTopOfTheirBox() {
-        auto window = makeMain();
-        window->Form_Load();
-        const MainUi &ui = window->ui();
-        for (ClickLabel *caption : {ui.lblVol, ui.lblCon, ui.lblCambiar}) {
-            const int firstRow = firstInkRow(caption->grab().toImage());
-            QVERIFY2(firstRow >= 0 && firstRow <= 3,
-                     qPrintable(caption->objectName() + u": first row %1"_s.arg(firstRow)));
-        }
     }
 
     void missingCatalogueStopsStartUpAndWritesNothing() {

@@ -97,17 +97,13 @@ bool ProgramRun::waitForWindow(int timeoutMs) const {
     return true;
 }
 
-QPoint ProgramRun::controlCentre(const QRect &twips) const {
-    const QRect place = Twips::rect(twips.x(), twips.y(), twips.width(), twips.height());
-    return window().geometry.topLeft() + place.center();
+QRect ProgramRun::controlRect(const QRect &twips) const {
+    return Twips::rect(twips.x(), twips.y(), twips.width(), twips.height())
+        .translated(window().geometry.topLeft());
 }
 
 bool ProgramRun::clickControl(const QRect &twips) const {
-    const DesktopSession::Window main = window();
-    if (main.id.isEmpty())
-        return false;
-    const QRect place = Twips::rect(twips.x(), twips.y(), twips.width(), twips.height());
-    return m_desktop.click(main.geometry.topLeft() + place.center());
+    return !window().id.isEmpty() && m_desktop.click(controlCentre(twips));
 }
 
 bool ProgramRun::waitForExit(int timeoutMs) {

@@ -52,9 +52,10 @@ public:
     DesktopSession::Window window() const;
     // Waits until the main window is shown.
     bool waitForWindow(int timeoutMs) const;
-    // The screen point in the middle of a control placed at this designed
-    // rectangle (twips from the window's top-left corner).
-    QPoint controlCentre(const QRect &twips) const;
+    // Where a control placed at this designed rectangle (twips from the window's top-left
+    // corner) is on the screen.
+    QRect controlRect(const QRect &twips) const;
+    QPoint controlCentre(const QRect &twips) const { return controlRect(twips).center(); }
     bool clickControl(const QRect &twips) const;
 
     bool waitForExit(int timeoutMs);

@@ -24,39 +24,17 @@ const QSize OpenSize(679, 202);
 // The last outline of the opening animation (its right edge at design pixel 674).
 constexpr int OpenOutlineWidth = 670;
 
-QRect pixels(const QRect &twips) {
-    return QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
-}
-
+// Nothing drawn: every pixel the same.
 bool uniform(const QImage &image) {
     if (image.isNull())
         return false;
-    const QRgb first = image.pixel(0, 0);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != first)
+            if (image.pixel(x, y) != image.pixel(0, 0))
                 return false;
         }
     }
     return true;
-}
-
-// The share of pixels that differ from the colour.
-double shareUnlike(const QImage &image, QColor colour) {
-    if (image.isNull())
-        return 0;
-    qsizetype unlike = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            unlike += qAbs(c.red() - colour.red()) + qAbs(c.green() - colour.green()) +
-                                  qAbs(c.blue() - colour.blue()) >
-                              24
-                          ? 1
-                          : 0;
-        }
-    }
-    return double(unlike) / (qsizetype(image.width()) * image.height());
 }
 
 } // namespace
@@ -73,7 +51,6 @@ private:
     QTemporaryDir m_audio;
     ToneServer *m_server = nullptr;
     std::unique_ptr<ProgramRun> m_program;
-    QByteArray m_catalogueHash;
     QImage m_emptyScreen;
     QString m_firstWindow;
 
@@ -81,11 +58,9 @@ private:
         return m_audio.filePath(u"out.%1.wav"_s.arg(component));
     }
 
-    QRect onScreen(const QRect &twips) const {
-        return pixels(twips).translated(m_program->window().geometry.topLeft());
+    QImage grabControl(const QRect &twips) const {
+        return m_session->grab(m_program->controlRect(twips));
     }
-
-    QImage grabControl(const QRect &twips) const { return m_session->grab(onScreen(twips)); }
 
     // The drop-down list a combo box opened: a pop-up of the program's, which
     // lies straight on the desktop where the window manager puts the window
@@ -132,7 +107,6 @@ private Q_SLOTS:
         QVERIFY(m_server->start());
         m_program = std::make_unique<ProgramRun>(*m_session);
         QVERIFY(m_program->prepare(E2eStations::catalogue(*m_server)));
-        m_catalogueHash = TestFiles::sha256(m_program->catalogueFile());
         m_emptyScreen = m_session->grab(QRect(0, 0, 1280, 1024));
         QVERIFY(!m_emptyScreen.isNull());
     }
@@ -154,8 +128,8 @@ private Q_SLOTS:
         m_firstWindow = window.id;
         QCOMPARE(window.geometry.size(), ClosedSize);
 
-        // The rounded outline: its corner and the strip right of it show the
-        // desktop behind, inside it the window is drawn.
+        // The rounded outline: its corner and the strip right of it show the desktop behind,
+        // inside it the window is drawn. The outline row by row is the shell suite's.
         const QRect area = window.geometry;
         const auto desktopAt = [this, area](int x, int y) {
             return m_emptyScreen.pixel(area.x() + x, area.y() + y);
@@ -164,10 +138,7 @@ private Q_SLOTS:
         E2E_TRY_VERIFY((look = m_session->grab(area)).pixel(120, 120) != desktopAt(120, 120),
                        10000);
         QCOMPARE(look.pixel(0, 0), desktopAt(0, 0));
-        QCOMPARE(look.pixel(area.width() - 1, 0), desktopAt(area.width() - 1, 0));
-        QCOMPARE(look.pixel(0, area.height() - 1), desktopAt(0, area.height() - 1));
         QCOMPARE(look.pixel(area.width() - 2, 100), desktopAt(area.width() - 2, 100));
-        QVERIFY(look.pixel(15, 15) != desktopAt(15, 15));
     }
 
     void opensTheOptionsPanel() {
@@ -177,7 +148,7 @@ private Q_SLOTS:
                         15000);
         // The advertising page is drawn in the panel, and the window the
         // person first saw is still the one on the screen.
-        E2E_TRY_VERIFY(shareUnlike(grabControl(Propaganda), QColor(0x14, 0x32, 0x5c)) > 0.1, 20000);
+        E2E_TRY_VERIFY(!uniform(grabControl(Propaganda)), 20000);
         QCOMPARE(m_program->window().id, m_firstWindow);
     }
 
@@ -240,9 +211,7 @@ private Q_SLOTS:
                  u"[General]\nLastCountry=España\nLastRadio=Radio L'Estel\nSkin=\n"
                  "NumberType=Red\nAutoconnect=0\nStatus=Normal\n"_s);
         E2E_TRY_COMPARE(m_server->openConnections(), 0, 10000);
-        QCOMPARE(m_server->requests(u"/live.mp3"_s), 3);
         QCOMPARE(m_server->requests(u"/list.pls"_s), 1);
-        QCOMPARE(TestFiles::sha256(m_program->catalogueFile()), m_catalogueHash);
         // Without a session bus the program ran without one: it launched none
         // that would outlive it.
         QCOMPARE(m_session->busesStartedHere(), QStringList());

@@ -79,10 +79,13 @@ class TestStatusDisplay : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void turnsForwardsThenBackwardsAFullCircle() {
+    // Forwards a full circle, then back: each quarter 18 ticks, each rest on a multiple of 90
+    // degrees. A number below the last turns back; an equal one (as drawn, in single
+    // precision) rests again in the same direction.
+    void turnsAQuarterAtATimeAndRestsBetween() {
         Fixture f;
-        f.random.numbers = {0.2f, 0.4f, 0.6f, 0.5f, 0.4f, 0.3f, 0.2f, 0.1f};
-        f.display.start();
+        f.random.numbers = {0.2f, 0.4f, 0.7f, 0.7f, 0.5f, 0.4f, 0.3f, 0.2f, 0.1f};
+        f.session.setOnAir(true);
         const double rests[] = {90, 180, 270, 0, 270, 180, 90, 0};
         for (int q = 0; q < 8; ++q) {
             const double from = f.display.Angulo;
@@ -94,47 +97,30 @@ private Q_SLOTS:
             QCOMPARE(int(f.display.Cuadrante), int(rests[q] / 90));
             QVERIFY(f.resting());
             f.display.Timer2_Timer();
+            if (q == 3) {
+                QVERIFY(f.resting() && !f.display.Reversa);
+                f.display.Timer2_Timer();
+            }
             QVERIFY(f.turning());
-            QCOMPARE(f.display.Reversa, q >= 3); // 0.5 after 0.6 turns back
+            QCOMPARE(f.display.Reversa, q >= 3);
         }
-        QCOMPARE(f.random.drawn, 8);
+        QCOMPARE(f.random.drawn, 9);
     }
 
-    void randomNumbersChooseTheDirection() {
-        Fixture f;
-        // 0.7 is no exact double: kept as drawn, an equal number still matches it.
-        f.random.numbers = {0.7f, 0.3f, 0.3f, 0.3f, 0.9f};
-        f.display.start();
-        // The first rest always goes on forwards: nothing was drawn before it.
-        f.runQuarter();
-        f.display.Timer2_Timer();
-        QVERIFY(f.turning() && !f.display.Reversa);
-        f.runQuarter();
-        f.display.Timer2_Timer();
-        QVERIFY(f.turning() && f.display.Reversa);
-        // Equal numbers rest again, in the same direction, as often as they come.
-        f.runQuarter();
-        for (int rest = 0; rest < 2; ++rest) {
-            f.display.Timer2_Timer();
-            QVERIFY(f.resting() && f.display.Reversa);
-        }
-        f.display.Timer2_Timer();
-        QVERIFY(f.turning() && !f.display.Reversa);
-    }
-
+    // Cut during a rest: both timers stop and FX is blank. The next connection turns on at
+    // once from where the rest was cut.
     void cutDuringARest() {
         Fixture f;
-        f.display.start();
+        f.session.setOnAir(true);
         f.runQuarter();
         QVERIFY(f.resting());
         QVERIFY(!pixelsOf(f.fx.picture(), f.fx.picture().rect(), Blue, true).isEmpty());
 
-        f.display.cut();
+        f.session.setConnected(false);
         QVERIFY(!f.display.Timer1.isActive() && !f.display.Timer2.isActive());
         QVERIFY(pixelsOf(f.fx.picture(), f.fx.picture().rect(), Blue, true).isEmpty());
 
-        // The next connection turns on at once from where the rest was cut.
-        f.display.start();
+        f.session.setOnAir(true);
         QVERIFY(f.turning());
         f.display.Timer1_Timer();
         QCOMPARE(f.display.Angulo, 95.0);
@@ -165,7 +151,7 @@ private Q_SLOTS:
         f.session.setShown(pais, radio);
         f.display.Angulo = angulo;
         f.display.Cuadrante = quint8(angulo / 90);
-        f.display.start();
+        f.session.setOnAir(true);
         f.display.Timer1_Timer();
         QCOMPARE(f.display.Angulo, angulo + 5);
 
