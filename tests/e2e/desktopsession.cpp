@@ -242,19 +242,11 @@ QRect DesktopSession::shapeExtents(const QString &id) const {
                  m.captured(2).toInt());
 }
 
-bool DesktopSession::click(QPoint at) const {
-    bool ok = false;
-    run(u"xdotool"_s,
-        {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, u"1"_s},
-        &ok);
-    return ok;
-}
-
-bool DesktopSession::doubleClick(QPoint at) const {
+bool DesktopSession::click(QPoint at, int times) const {
     bool ok = false;
     run(u"xdotool"_s,
         {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
-         u"--repeat"_s, u"2"_s, u"--delay"_s, u"80"_s, u"1"_s},
+         u"--repeat"_s, QString::number(times), u"--delay"_s, u"80"_s, u"1"_s},
         &ok);
     return ok;
 }

@@ -51,12 +51,11 @@ public:
     QList<Window> visibleWindows(const QString &classPattern) const;
     // Windows that xdotool's search finds with these arguments.
     QList<Window> findWindows(const QStringList &searchArguments) const;
+
     // The bounding box of a window's shape, relative to the window.
     QRect shapeExtents(const QString &id) const;
-
-    // Real pointer input, through the X server's test extension.
-    bool click(QPoint at) const;
-    bool doubleClick(QPoint at) const;
+    // Real pointer input, through the X server's test extension: one click or several.
+    bool click(QPoint at, int times = 1) const;
     // Starts a click and returns at once; the process runs until the click is sent.
     std::unique_ptr<QProcess> startClick(QPoint at) const;
 

@@ -21,20 +21,17 @@ using namespace Designed;
 // The window with the options panel closed and open, in pixels.
 const QSize ClosedSize(247, 202);
 const QSize OpenSize(679, 202);
-// The last outline of the opening animation (its right edge at design pixel 674).
+// The last outline of the opening animation (its right edge at design pixel 674): once it is
+// there, the panel's controls take clicks.
 constexpr int OpenOutlineWidth = 670;
 
 // Nothing drawn: every pixel the same.
 bool uniform(const QImage &image) {
     if (image.isNull())
         return false;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != image.pixel(0, 0))
-                return false;
-        }
-    }
-    return true;
+    QImage same(image.size(), image.format());
+    same.fill(image.pixel(0, 0));
+    return image == same;
 }
 
 } // namespace
@@ -182,7 +179,6 @@ private Q_SLOTS:
         E2E_TRY_COMPARE(m_server->requests(u"/live.mp3"_s), 2, 15000);
         pickFromList(cboRadios, 1, 2); // Radio L'Estel, on the other player
         QVERIFY(m_program->clickControl(ImgCambiar));
-        E2E_TRY_COMPARE(m_server->requests(u"/list.pls"_s), 1, 15000);
         E2E_TRY_VERIFY(ToneServer::heardIn(capture(u"RealAudio1"_s)), 15000);
         // The first player let its station go.
         E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
@@ -194,7 +190,7 @@ private Q_SLOTS:
         DesktopSession::Window icon;
         E2E_TRY_VERIFY(!(icon = trayIcon()).id.isEmpty(), 10000);
 
-        QVERIFY(m_session->doubleClick(icon.geometry.center()));
+        QVERIFY(m_session->click(icon.geometry.center(), 2));
         E2E_TRY_VERIFY(!m_program->window().id.isEmpty(), 10000);
         E2E_TRY_VERIFY(trayIcon().id.isEmpty(), 10000);
         QCOMPARE(m_program->window().geometry.size(), OpenSize);
