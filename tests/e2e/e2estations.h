@@ -11,22 +11,14 @@ namespace E2eStations {
 
 // In the order the country list shows them: Chile, España, Perú.
 inline QByteArray catalogue(const ToneServer &server) {
-    using CatalogueFixture::Station;
-    const auto url = [&server](const char *path) {
-        return server.url(QString::fromLatin1(path)).toString();
-    };
+    using namespace Qt::StringLiterals;
+    const auto url = [&server](const QString &path) { return server.url(path).toString(); };
     return CatalogueFixture::catalogueBytes(
-        {QStringLiteral("Perú"), QStringLiteral("Chile"), QStringLiteral("España")},
-        {
-            Station{QStringLiteral("Chile"), QStringLiteral("Radio Cordillera"), url("/file.mp3"),
-                    QStringLiteral("WMP")},
-            Station{QStringLiteral("España"), QStringLiteral("Onda Tono"), url("/live.mp3"),
-                    QStringLiteral("WMP")},
-            Station{QStringLiteral("España"), QStringLiteral("Radio L'Estel"), url("/list.pls"),
-                    QStringLiteral("RP")},
-            Station{QStringLiteral("Perú"), QStringLiteral("Tono Andino"), url("/live.mp3"),
-                    QStringLiteral("WMP")},
-        });
+        {u"Perú"_s, u"Chile"_s, u"España"_s},
+        {{u"Chile"_s, u"Radio Cordillera"_s, url(u"/file.mp3"_s), u"WMP"_s},
+         {u"España"_s, u"Onda Tono"_s, url(u"/live.mp3"_s), u"WMP"_s},
+         {u"España"_s, u"Radio L'Estel"_s, url(u"/list.pls"_s), u"RP"_s},
+         {u"Perú"_s, u"Tono Andino"_s, url(u"/live.mp3"_s), u"WMP"_s}});
 }
 
 } // namespace E2eStations
