@@ -32,10 +32,6 @@ struct Result {
     QString err;
 };
 
-QString textOf(const CatalogueRecordset &rs, const QString &column) {
-    return rs.isNull(column) ? u"(Null)"_s : rs.text(column);
-}
-
 // Stations as the program lists them: for each country in its order, "País|Nombre|URL|Medio".
 QStringList programView(const QString &path) {
     const std::unique_ptr<TableCatalogue> c = JetCatalogue::open(path);
@@ -48,16 +44,17 @@ QStringList programView(const QString &path) {
         if (radios.atEnd())
             seen.append(paises.text(u"Paises"_s) + u"|"_s);
         for (; !radios.atEnd(); radios.moveNext()) {
-            seen.append(QStringList{paises.text(u"Paises"_s), textOf(radios, u"NombreRadio"_s),
-                                    textOf(radios, u"URLRadio"_s), textOf(radios, u"Medio"_s)}
-                            .join(u'|'));
+            QStringList row{paises.text(u"Paises"_s)};
+            for (const QString &column : {u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s})
+                row.append(radios.isNull(column) ? u"(Null)"_s : radios.text(column));
+            seen.append(row.join(u'|'));
         }
     }
     return seen;
 }
 
 QJsonObject directoryStation(const QString &name, const QString &url, const QString &resolved,
-                             int checkOk = 1, const QString &code = u"AR"_s) {
+                             int checkOk, const QString &code) {
     return {{u"name"_s, name},        {u"url"_s, url},        {u"url_resolved"_s, resolved},
             {u"countrycode"_s, code}, {u"codec"_s, u"MP3"_s}, {u"lastcheckok"_s, checkOk}};
 }
@@ -70,12 +67,11 @@ class TestEmisoras : public QObject {
     QTemporaryDir m_dir;
     QString m_catalogue;
 
-    // The tool on the test's catalogue; events keep flowing, so the test's own server answers.
-    Result run(QStringList arguments) {
-        arguments.prepend(m_catalogue);
-        arguments.prepend(u"--catalogo"_s);
+    // The tool, from a folder of its own, on the catalogue beside it, as a user runs it from the
+    // program's folder; events keep flowing, so the test's own server answers.
+    Result run(const QStringList &arguments) {
         QProcess p;
-        p.start(QStringLiteral(SV_EMISORAS), arguments);
+        p.start(file(u"sintonet-valdren-emisoras"_s), arguments);
         if (!p.waitForStarted(10000))
             return {};
         while (!p.waitForFinished(20))
@@ -89,8 +85,11 @@ class TestEmisoras : public QObject {
     QString file(const QString &name) const { return m_dir.filePath(name); }
 
 private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(QFile::copy(QStringLiteral(SV_EMISORAS), file(u"sintonet-valdren-emisoras"_s)));
+    }
+
     void init() {
-        QVERIFY(m_dir.isValid());
         m_catalogue = file(u"RadioStore.mdb"_s);
         QFile::remove(CatalogueReplacement::backupPath(m_catalogue));
         // A Null address and an empty name: what older files may hold is written back as is.
@@ -150,6 +149,9 @@ private Q_SLOTS:
         r = run({u"listar"_s});
         QCOMPARE(r.out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
         QCOMPARE(programView(m_catalogue).size(), 5);
+        // Another catalogue is named with --catalogo.
+        r = run({u"--catalogo"_s, file(u"otro.mdb"_s), u"listar"_s});
+        QVERIFY2(r.code == 1 && r.err.contains(u"otro.mdb"_s), qPrintable(r.err));
     }
 
     void unsafeStationsAreRefused_data() {
@@ -289,20 +291,20 @@ private Q_SLOTS:
         const auto answer = [&](const QByteArray &status, const QByteArray &body) {
             server.setPage(search, status, "application/json", body);
         };
+        // Name, address, resolved address, whether it worked at the last check, country.
+        const std::tuple<QString, QString, QString, int, QString> listed[] = {
+            {u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
+             u"https://mitre.example/m.mp3"_s, 1, u"AR"_s},
+            {u"La 100"_s, u"http://la100.example/"_s, u""_s, 1, u"AR"_s},
+            {u"Rota"_s, u"http://rota.example/"_s, u"http://rota.example/"_s, 0, u"AR"_s},
+            {u"De otro país"_s, u"http://x.example/"_s, u"http://x.example/"_s, 1, u"UY"_s},
+            {u"Nacional \U0001F4FB"_s, u"http://n.example/"_s, u"http://n.example/"_s, 1, u"AR"_s},
+            {u"Mitre"_s, u"https://mitre.example/otra"_s, u"https://mitre.example/otra"_s, 1,
+             u"AR"_s},
+            {u"Continental"_s, u"http://c.example/"_s, u"http://c.example/"_s, 1, u"AR"_s}};
         QJsonArray stations;
-        stations.append(directoryStation(u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
-                                         u"https://mitre.example/m.mp3"_s));
-        stations.append(directoryStation(u"La 100"_s, u"http://la100.example/"_s, u""_s));
-        stations.append(
-            directoryStation(u"Rota"_s, u"http://rota.example/"_s, u"http://rota.example/"_s, 0));
-        stations.append(directoryStation(u"De otro país"_s, u"http://x.example/"_s,
-                                         u"http://x.example/"_s, 1, u"UY"_s));
-        stations.append(directoryStation(u"Nacional \U0001F4FB"_s, u"http://n.example/"_s,
-                                         u"http://n.example/"_s));
-        stations.append(directoryStation(u"Mitre"_s, u"https://mitre.example/otra"_s,
-                                         u"https://mitre.example/otra"_s));
-        stations.append(
-            directoryStation(u"Continental"_s, u"http://c.example/"_s, u"http://c.example/"_s));
+        for (const auto &[name, url, resolved, checkOk, code] : listed)
+            stations.append(directoryStation(name, url, resolved, checkOk, code));
         answer("200 OK", QJsonDocument(stations).toJson());
 
         Result r =
