@@ -112,14 +112,14 @@ private Q_SLOTS:
                                                     .arg(capture.toneAmplitude(440, From, To))));
     }
 
-    void stopSilencesAndHangsUp() {
+    // The window suites see the station hung up and the state; here, what is heard.
+    void stopSilences() {
         QVERIFY(toneHeard(play(m_real)));
         // The engine writes sound on its own thread before its event reaches ours.
         QTRY_COMPARE(m_real->state(), StreamPlayer::State::Playing);
         const QString path = capturePath(m_real);
         const double atStop = WavCapture::read(path).seconds();
         QVERIFY(stopAndHangUp(m_real));
-        QCOMPARE(m_real->state(), StreamPlayer::State::Stopped);
         // The file stops growing, with little more than the output had taken in
         // already (the stop is asynchronous, and slow under the sanitizers).
         qint64 before = -1, size = QFileInfo(path).size();
@@ -130,9 +130,6 @@ private Q_SLOTS:
         }
         QCOMPARE(size, before);
         QVERIFY(WavCapture::read(path).seconds() < atStop + 0.5);
-        // Stopping again, with nothing playing, is harmless.
-        m_real->stop();
-        m_media->stop();
     }
 
     // Step 5 against step 10: the engine's volume is cubic, (5/10)^3 in amplitude; step 0
