@@ -96,6 +96,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("component");
         QTest::newRow("mp3 file") << u"/file.mp3"_s << 0;
+        QTest::newRow("pls") << u"/list.pls"_s << 1;
         QTest::newRow("m3u") << u"/list.m3u"_s << 0;
         QTest::newRow("asx") << u"/list.asx"_s << 1;
         QTest::newRow("windows media reference") << u"/ref.asx"_s << 0;
