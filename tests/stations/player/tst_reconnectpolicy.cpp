@@ -54,6 +54,19 @@ private Q_SLOTS:
         QCOMPARE(afterFailure(policy, 0), Fails);
         QCOMPARE(policy.dropped(0), 1000);
     }
+
+    // After a sleep the pauses start short, and a station that played is tried again even if
+    // the first try fails, as the network may not be up yet.
+    void resumingStartsThePausesShortForAStationThatPlayed() {
+        ReconnectPolicy policy;
+        policy.restart();
+        policy.playingFrom(0);
+        policy.resume();
+        QCOMPARE(afterFailure(policy, 1), 1000);
+        QCOMPARE(afterFailure(policy, 2), 2000);
+        policy.resume();
+        QCOMPARE(afterFailure(policy, 3), 1000);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReconnectPolicy)
