@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 DesktopTies::DesktopTies(Session &session, QWidget &window, StreamPlayer *mediaPlayer,
