@@ -180,6 +180,14 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_notifications.shown.size(), 2, TitleWaitMs);
         QCOMPARE(m_notifications.shown[1], u"7|sintonet-valdren|Tono|Segunda"_s);
 
+        // While the window is the active one, it shows the title itself.
+        window->show();
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        m_station->setIcy("Tone Radio", "Tercera");
+        QTRY_COMPARE_WITH_TIMEOUT(window->session().title(), u"Tercera"_s, TitleWaitMs);
+        QCOMPARE(m_notifications.shown.size(), 2);
+
         // Waking up: the station is asked again at once, though it seemed to play on.
         const int requests = m_station->requests(u"/live.mp3"_s);
         Q_EMIT m_logind.PrepareForSleep(true);
