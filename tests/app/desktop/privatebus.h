@@ -3,7 +3,6 @@
 #include "testfiles.h"
 
 #include <QDBusConnection>
-#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -38,7 +37,6 @@ public:
         return true;
     }
 
-    QString address() const { return m_address; }
     // A connection of its own under this name, so that calls really cross the bus.
     QDBusConnection connect(const QString &name) const {
         return QDBusConnection::connectToBus(m_address, name);
