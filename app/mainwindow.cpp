@@ -4,6 +4,7 @@
 #include "aboutlauncher.h"
 #include "clicklabel.h"
 #include "connectaction.h"
+#include "desktopties.h"
 #include "desktopurlopener.h"
 #include "dialogmessages.h"
 #include "jetcatalogue.h"
@@ -131,11 +132,13 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     connect(&m_session, &Session::resolvedChanged, this, &Main::updateTitle);
 
     m_mpris = new MprisService(m_session, *this, this);
+    m_desktop = new DesktopTies(m_session, *this, MediaPlayer1, RealAudio1, this);
 }
 
 Main::~Main() {
-    // The service reads this window's parts: it goes before they do.
+    // These read this window's parts: they go before they do.
     delete m_mpris;
+    delete m_desktop;
 }
 
 void Main::setBackgroundPicture(const QPixmap &picture) {
@@ -215,6 +218,7 @@ void Main::Form_Load() {
     m_session.setLoading(false);
     // Without a session bus the program goes on as before.
     m_mpris->start();
+    m_desktop->start();
 }
 
 void Main::connectOrCut() {

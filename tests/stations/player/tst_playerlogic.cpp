@@ -159,6 +159,15 @@ private Q_SLOTS:
         policy.restart();
         QCOMPARE(afterFailure(policy, 0), -1);
         QCOMPARE(policy.dropped(0), 1000);
+
+        // After a sleep the pauses start short, and a station that played is tried again even
+        // if the first try fails, as the network may not be up yet.
+        policy.playingFrom(0);
+        policy.resume();
+        QCOMPARE(afterFailure(policy, 1), 1000);
+        QCOMPARE(afterFailure(policy, 2), 2000);
+        policy.resume();
+        QCOMPARE(afterFailure(policy, 3), 1000);
     }
 };
 
