@@ -32,6 +32,7 @@
 #include <QComboBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -218,7 +219,12 @@ void Main::Form_Load() {
     m_session.setLoading(false);
     // Without a session bus the program goes on as before.
     m_mpris->start();
-    m_desktop->start();
+    // The system bus and the network backend are asked once the window is up: the window
+    // never waits on them.
+    QTimer::singleShot(0, m_desktop, [desktop = m_desktop] {
+        if (!desktop->started())
+            desktop->start();
+    });
 }
 
 void Main::connectOrCut() {

@@ -27,6 +27,7 @@ public:
     // quietly without its bus or service.
     void start(const QDBusConnection &sessionBus = QDBusConnection::sessionBus(),
                const QDBusConnection &systemBus = QDBusConnection::systemBus());
+    bool started() const { return m_inhibitor != nullptr; }
 
     // Spanish words for the desktop.
     static QString wordsFor(EngineSession::Failure failure);
