@@ -118,6 +118,7 @@ private Q_SLOTS:
     }
 
     void helperEndsWithAKilledProgram() {
+        // This test as the program, the panel open, killed once its page shows.
         QProcess program;
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QCoreApplication::applicationFilePath(), {u"--host"_s});
@@ -135,7 +136,6 @@ private Q_SLOTS:
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     if (app.arguments().contains(u"--host"_s)) {
-        // The program the last case kills: the panel open, the page drawn.
         Host host(WebAdvertisingPanel::DefaultLingerMs);
         if (!QTest::qWaitForWindowExposed(&host.window))
             return 1;
