@@ -103,11 +103,14 @@ void WebAdvertisingPanel::startHelper() {
             helperFinished(helper);
         }
     });
-    connect(helper, &QProcess::finished, this, [this, helper](int code, QProcess::ExitStatus) {
-        if (helper == m_helper)
-            helperFailed(u"terminó inesperadamente (código %1)"_s.arg(code));
-        helperFinished(helper);
-    });
+    connect(helper, &QProcess::finished, this,
+            [this, helper](int code, QProcess::ExitStatus status) {
+                if (helper == m_helper)
+                    helperFailed(status == QProcess::CrashExit
+                                     ? u"terminó inesperadamente"_s
+                                     : u"terminó inesperadamente (código %1)"_s.arg(code));
+                helperFinished(helper);
+            });
     m_helper->start(QIODevice::ReadWrite);
     m_startLimit.start();
 }

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -61,6 +62,9 @@ int main(int argc, char *argv[]) {
     // start by hand. If the program is already gone, there is nothing to show.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     WebEngineSetup::prepareBeforeApplication();
+    // The engine's account of its OpenGL set-up would land on the program's
+    // standard error at every opening.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
 
