@@ -111,6 +111,10 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     m_skinner = new Skinner(m_session, m_folder, m_ui.cboSkins, m_ui.List1, *this, this);
 
     m_options = new OptionsPanel(this, m_ui.Command1, this);
+    connect(m_options, &OptionsPanel::seenChanged, this, [this](bool seen) {
+        if (m_panel)
+            m_panel->setSeen(seen);
+    });
     m_drag = new WindowDrag(this, this);
     m_startupStatus = new StartupStatus(m_ui.chkAutoConn, m_ui.cboStatus, this);
     m_states = new WindowStates(this, m_ui.mnuSystemTray, this);
