@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,8 +52,8 @@ QStringList programView(const QString &path) {
     return seen;
 }
 
-QJsonObject directoryStation(const QString &name, const QString &url, const QString &resolved,
-                             int checkOk, const QString &code) {
+QJsonObject entry(const QString &name, const QString &url, const QString &resolved, int checkOk,
+                  const QString &code) {
     return {{u"name"_s, name},        {u"url"_s, url},        {u"url_resolved"_s, resolved},
             {u"countrycode"_s, code}, {u"codec"_s, u"MP3"_s}, {u"lastcheckok"_s, checkOk}};
 }
@@ -126,12 +125,6 @@ private Q_SLOTS:
         // The Null address reads back as Null, the empty name as an empty text.
         QCOMPARE(programView(m_catalogue), expected);
 
-        // The tool lists what the program lists, in its order.
-        r = run({u"listar"_s});
-        QCOMPARE(r.out, u"Argentina\nCôte d'Ivoire\nEspaña\nUruguay\n"_s);
-        r = run({u"listar"_s, u"ESPAÑA"_s});
-        QCOMPARE(r.out.split(u'\n')[2], u"Radio Clásica\thttps://rne.example/clasica.mp3\tRP"_s);
-
         // A name the country already has, in any letter case, is refused and changes nothing.
         const QByteArray before = TestFiles::read(m_catalogue);
         r = run({u"agregar"_s, u"España"_s, u"CADENA ser"_s, u"http://otra.example/"_s});
@@ -139,41 +132,27 @@ private Q_SLOTS:
         QVERIFY2(r.err.contains(u"ya tiene una emisora"_s), qPrintable(r.err));
         QCOMPARE(TestFiles::read(m_catalogue), before);
 
-        // Removing the last station of a country removes the country.
+        // Removing the last station of a country removes the country; the tool lists what the
+        // program lists, in its order.
         QCOMPARE(run({u"quitar"_s, u"uruguay"_s, u"el espectador"_s}).code, 0);
-        QCOMPARE(run({u"quitar"_s, u"España"_s, u"Radio Clásica"_s}).code, 0);
         QCOMPARE(run({u"quitar"_s, u"España"_s, u"No existe"_s}).code, 1);
-        r = run({u"listar"_s});
-        QCOMPARE(r.out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
-        QCOMPARE(programView(m_catalogue).size(), 5);
+        QCOMPARE(run({u"listar"_s}).out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
         // Another catalogue is named with --catalogo.
         r = run({u"--catalogo"_s, file(u"otro.mdb"_s), u"listar"_s});
         QVERIFY2(r.code == 1 && r.err.contains(u"otro.mdb"_s), qPrintable(r.err));
     }
 
-    void unsafeStationsAreRefused_data() {
-        QTest::addColumn<QString>("country");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("address");
-        QTest::newRow("newline in name") << u"España"_s << u"A\nB"_s << u"http://a.example/"_s;
-        QTest::newRow("tab in country") << u"Esp\taña"_s << u"A"_s << u"http://a.example/"_s;
-        QTest::newRow("escape in address")
-            << u"España"_s << u"A"_s << u"http://a.example/\x1b[2J"_s;
-        QTest::newRow("line separator") << u"España"_s << u"A\u2028B"_s << u"http://a.example/"_s;
-        QTest::newRow("local file") << u"España"_s << u"A"_s << u"file:///etc/passwd"_s;
-        QTest::newRow("no scheme") << u"España"_s << u"A"_s << u"a.example/stream"_s;
-        QTest::newRow("engine protocol") << u"España"_s << u"A"_s << u"lavfi://sine"_s;
-        QTest::newRow("not in code page") << u"España"_s << u"Радио"_s << u"http://a.example/"_s;
-        QTest::newRow("empty name") << u"España"_s << u"  "_s << u"http://a.example/"_s;
-        QTest::newRow("too long") << u"España"_s << QString(256, u'x') << u"http://a.example/"_s;
-    }
+    // Control characters would break the lines of the settings file and the terminal; a
+    // non-network address would point the player at local files.
     void unsafeStationsAreRefused() {
-        QFETCH(QString, country);
-        QFETCH(QString, name);
-        QFETCH(QString, address);
         const QByteArray before = TestFiles::read(m_catalogue);
-        const Result r = run({u"agregar"_s, country, name, address});
-        QVERIFY2(r.code == 1 && !r.err.isEmpty(), qPrintable(r.err));
+        for (const auto &[name, address] : {std::pair{u"A\nB"_s, u"http://a.example/"_s},
+                                            {u"A\u2028B"_s, u"http://a.example/"_s},
+                                            {u"  "_s, u"http://a.example/"_s},
+                                            {u"A"_s, u"file:///etc/passwd"_s}}) {
+            const Result r = run({u"agregar"_s, u"España"_s, name, address});
+            QVERIFY2(r.code == 1 && !r.err.isEmpty(), qPrintable(r.err));
+        }
         QCOMPARE(TestFiles::read(m_catalogue), before);
         QVERIFY(!QFile::exists(CatalogueReplacement::backupPath(m_catalogue)));
     }
@@ -245,10 +224,7 @@ private Q_SLOTS:
                          u"Perú|Tres & Co|https://tres.example/s|WMP"_s,
                          u"Perú|rtsp://cuatro.example/s|rtsp://cuatro.example/s|WMP"_s}));
 
-        // A playlist does not say its country; a file of another kind is not guessed at.
-        QCOMPARE(run({u"importar"_s, file(u"lista.pls"_s)}).code, 2);
-        QVERIFY(TestFiles::write(file(u"lista.txt"_s), "http://x.example/\n"));
-        QCOMPARE(run({u"importar"_s, file(u"lista.txt"_s), u"--pais"_s, u"X"_s}).code, 2);
+        // A broken file is refused, not half read.
         QVERIFY(TestFiles::write(file(u"rota.xspf"_s), "<playlist><trackList><track>"));
         QCOMPARE(run({u"importar"_s, file(u"rota.xspf"_s), u"--pais"_s, u"X"_s}).code, 1);
     }
@@ -288,19 +264,15 @@ private Q_SLOTS:
             server.setPage(search, status, "application/json", body);
         };
         // Name, address, resolved address, whether it worked at the last check, country.
-        const std::tuple<QString, QString, QString, int, QString> listed[] = {
-            {u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
-             u"https://mitre.example/m.mp3"_s, 1, u"AR"_s},
-            {u"La 100"_s, u"http://la100.example/"_s, u""_s, 1, u"AR"_s},
-            {u"Rota"_s, u"http://rota.example/"_s, u"http://rota.example/"_s, 0, u"AR"_s},
-            {u"De otro país"_s, u"http://x.example/"_s, u"http://x.example/"_s, 1, u"UY"_s},
-            {u"Nacional \U0001F4FB"_s, u"http://n.example/"_s, u"http://n.example/"_s, 1, u"AR"_s},
-            {u"Mitre"_s, u"https://mitre.example/otra"_s, u"https://mitre.example/otra"_s, 1,
-             u"AR"_s},
-            {u"Continental"_s, u"http://c.example/"_s, u"http://c.example/"_s, 1, u"AR"_s}};
-        QJsonArray stations;
-        for (const auto &[name, url, resolved, checkOk, code] : listed)
-            stations.append(directoryStation(name, url, resolved, checkOk, code));
+        const QString x = u"http://x.example/"_s;
+        const QJsonArray stations{entry(u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
+                                        u"https://mitre.example/m.mp3"_s, 1, u"AR"_s),
+                                  entry(u"La 100"_s, u"http://la100.example/"_s, u""_s, 1, u"AR"_s),
+                                  entry(u"Rota"_s, x, x, 0, u"AR"_s),
+                                  entry(u"De otro país"_s, x, x, 1, u"UY"_s),
+                                  entry(u"Nacional \U0001F4FB"_s, x, x, 1, u"AR"_s),
+                                  entry(u"Mitre"_s, u"https://mitre.example/otra"_s, x, 1, u"AR"_s),
+                                  entry(u"Continental"_s, x, x, 1, u"AR"_s)};
         answer("200 OK", QJsonDocument(stations).toJson());
 
         Result r =
@@ -308,12 +280,8 @@ private Q_SLOTS:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(server.requests(search), 1);
         const QByteArray request = server.lastRequest(search);
-        QVERIFY2(request.startsWith("GET /json/stations/search?"), request.constData());
-        const QByteArray line = request.left(request.indexOf("\r\n"));
-        for (const char *part :
-             {"countrycode=AR", "hidebroken=true", "order=clickcount", "reverse=true", "limit=6"})
-            QVERIFY2(line.contains(part), line.constData());
-        QVERIFY2(request.contains("\r\nUser-Agent: SintonetValdren/"), request.constData());
+        for (const char *part : {"countrycode=AR", "limit=6", "\r\nUser-Agent: SintonetValdren/"})
+            QVERIFY2(request.contains(part), request.constData());
         QVERIFY2(
             r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
             qPrintable(r.out + r.err));
@@ -326,10 +294,9 @@ private Q_SLOTS:
                               u"Argentina|La 100|http://la100.example/|WMP"_s}));
 
         // A country new to the catalogue takes its Spanish name from iso-codes.
-        answer("200 OK",
-               QJsonDocument(QJsonArray{directoryStation(u"Radio Bremen"_s, u"http://b.example/"_s,
-                                                         u"http://b.example/"_s, 1, u"DE"_s)})
-                   .toJson());
+        answer("200 OK", QJsonDocument(QJsonArray{entry(u"Radio Bremen"_s, u"http://b.example/"_s,
+                                                        u"http://b.example/"_s, 1, u"DE"_s)})
+                             .toJson());
         r = run({u"radio-browser"_s, u"DE"_s, u"--servidor"_s, directory});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(
@@ -340,13 +307,7 @@ private Q_SLOTS:
         answer("200 OK", "<html>no</html>");
         QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory}).code, 1);
         answer("503 Service Unavailable", "[]");
-        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory}).code, 1);
-        QCOMPARE(run({u"radio-browser"_s, u"ZZ"_s, u"--servidor"_s, directory}).code, 1);
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QString nobody = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
-        closed.close();
-        r = run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, nobody});
+        r = run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u"No se puede consultar el directorio"_s), qPrintable(r.err));
         QCOMPARE(TestFiles::read(m_catalogue), before);
