@@ -120,10 +120,6 @@ private Q_SLOTS:
         Published p;
         QVERIFY(publish(p));
         QCOMPARE(p.name(), MprisService::BaseServiceName);
-        QCOMPARE(property(p.name(), RootInterface, u"Identity"_s).toString(),
-                 u"Sintonet Valdren"_s);
-        QCOMPARE(property(p.name(), RootInterface, u"DesktopEntry"_s).toString(),
-                 u"sintonet-valdren"_s);
         call(p.name(), RootInterface, u"Raise"_s);
         QCOMPARE(p.controls.raises, 1);
         // Clients that read the description first must find every property that is
@@ -265,7 +261,6 @@ private Q_SLOTS:
             {PlayerInterface, u"Volume"_s, 1.5, QString()},
             {PlayerInterface, u"Volume"_s, -0.2, QString()},
             {PlayerInterface, u"Volume"_s, 0, QString()},
-            {PlayerInterface, u"Volume"_s, u"abc"_s, u"InvalidArgs"_s},
             {PlayerInterface, u"Volume"_s, u"0.5"_s, u"InvalidArgs"_s},
             {PlayerInterface, u"Volume"_s, true, u"InvalidArgs"_s},
             {PlayerInterface, u"Rate"_s, 2.0, u"PropertyReadOnly"_s},

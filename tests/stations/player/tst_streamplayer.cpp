@@ -90,22 +90,17 @@ private Q_SLOTS:
         QVERIFY(stopAndHangUp(m_real));
     }
 
-    void playsStreamsFilesAndPlaylists_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("component");
-        QTest::newRow("m3u") << u"/list.m3u"_s << 0;
-        QTest::newRow("asx") << u"/list.asx"_s << 1;
-        QTest::newRow("asx under a name that does not say so") << u"/station?id=7"_s << 1;
-        QTest::newRow("reference under a name that does not say so") << u"/reference?id=7"_s << 0;
-        QTest::newRow("hls") << u"/hls/index.m3u8"_s << 0;
-    }
-
-    void playsStreamsFilesAndPlaylists() {
-        QFETCH(QString, path);
-        QFETCH(int, component);
-        const WavCapture capture = play(component == 0 ? m_media : m_real, path);
-        QVERIFY2(toneHeard(capture), qPrintable(u"%1 s captured, tone %2"_s.arg(capture.seconds())
-                                                    .arg(capture.toneAmplitude(440, From, To))));
+    // Lists the engine reads and lists of our own, named so or not, and a stream of segments.
+    void playsStreamsAndPlaylists() {
+        for (const QString &path : {u"/list.m3u"_s, u"/list.asx"_s, u"/station?id=7"_s,
+                                    u"/reference?id=7"_s, u"/hls/index.m3u8"_s}) {
+            const WavCapture capture = play(m_media, path);
+            QVERIFY2(toneHeard(capture),
+                     qPrintable(u"%1: %2 s, tone %3"_s.arg(path)
+                                    .arg(capture.seconds())
+                                    .arg(capture.toneAmplitude(440, From, To))));
+            QVERIFY(stopAndHangUp(m_media));
+        }
     }
 
     // The window suites see the station hung up and the state; here, what is heard.
@@ -180,31 +175,26 @@ private Q_SLOTS:
 
     // Playlists that lead back to themselves or on to thousands of dead ends cost a
     // handful of requests and end in failure, whoever reads them: the engine or the
-    // component.
-    void playlistsThatLeadNowhereStayCheap_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("counted");
-        QTest::addColumn<int>("most");
-        QTest::newRow("pls listing itself") << u"/self.pls"_s << u"/self.pls"_s << 10;
-        QTest::newRow("asx listing itself") << u"/self.asx"_s << u"/self.asx"_s << 10;
-        QTest::newRow("asx and pls listing each other") << u"/loop.asx"_s << u"/loop.asx"_s << 10;
-        QTest::newRow("playlists without end") << u"/chain.pls?n=1"_s << u"/chain.pls"_s << 10;
-        QTest::newRow("5,000 dead entries") << u"/dead.pls"_s << u"/dead"_s << 25;
-    }
-
+    // component. Each as the address, the path counted and the most requests allowed.
     void playlistsThatLeadNowhereStayCheap() {
-        QFETCH(QString, path);
-        QFETCH(QString, counted);
-        QFETCH(int, most);
-        const int before = m_server->requests(counted);
-        m_media->open(m_server->url(path).toString());
-        QTRY_COMPARE_WITH_TIMEOUT(m_media->state(), StreamPlayer::State::Failed, WaitMs);
-        // The engine may have asked once more before it heard the stop; after that, nothing.
-        QTest::qWait(1000);
-        const int asked = m_server->requests(counted) - before;
-        QVERIFY2(asked <= most, qPrintable(QString::number(asked)));
-        QCOMPARE(m_media->state(), StreamPlayer::State::Failed);
-        QVERIFY(toneHeard(play(m_media)));
+        const std::tuple<QString, QString, int> lists[] = {
+            {u"/self.pls"_s, u"/self.pls"_s, 10},
+            {u"/self.asx"_s, u"/self.asx"_s, 10},
+            {u"/loop.asx"_s, u"/loop.asx"_s, 10},
+            {u"/chain.pls?n=1"_s, u"/chain.pls"_s, 10},
+            {u"/dead.pls"_s, u"/dead"_s, 25}};
+        for (const auto &[path, counted, most] : lists) {
+            const int before = m_server->requests(counted);
+            m_media->open(m_server->url(path).toString());
+            QTRY_COMPARE_WITH_TIMEOUT(m_media->state(), StreamPlayer::State::Failed, WaitMs);
+            // The engine may have asked once more before it heard the stop; after that, nothing.
+            QTest::qWait(1000);
+            const int asked = m_server->requests(counted) - before;
+            QVERIFY2(asked <= most, qPrintable(u"%1: %2"_s.arg(path).arg(asked)));
+            QCOMPARE(m_media->state(), StreamPlayer::State::Failed);
+            QVERIFY(toneHeard(play(m_media)));
+            QVERIFY(stopAndHangUp(m_media));
+        }
     }
 
     void anAudioOutputThatCannotOpenLetsTheStationGo() {
