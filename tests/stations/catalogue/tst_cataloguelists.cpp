@@ -153,13 +153,11 @@ private Q_SLOTS:
                  (QStringList{u"Cadena SER"_s, u"Radio L'Estel"_s, u"L'Alt 'd' Urgell"_s, u"COPE"_s,
                               u"COPE"_s, QString(), u"Sin dirección"_s}));
 
-        // Found by letter case alone, apostrophes and all; the first of two of one name wins;
-        // not found (a station of Perú): the last address and kind stay.
+        // Found by letter case alone, apostrophes and all; the first of two of one name wins.
         constexpr auto RP = PlayerKind::RealAudio;
         const QList<std::tuple<QString, QString, PlayerKind>> lookups = {
             {u"l'alt 'd' urgell"_s, u"http://urgell/"_s, PlayerKind::MediaPlayer},
-            {u"COPE"_s, u"http://cope-1/"_s, RP},
-            {u"RPP Noticias"_s, u"http://cope-1/"_s, RP}};
+            {u"COPE"_s, u"http://cope-1/"_s, RP}};
         for (const auto &[name, address, kind] : lookups) {
             m->lists.LeeDatos(name);
             QCOMPARE(m->session.currentStation(), name);
