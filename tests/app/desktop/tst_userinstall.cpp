@@ -28,7 +28,7 @@ private:
         const QString folder = m_dir.filePath(u"program"_s);
         for (const auto &[name, script] :
              {std::pair{Name, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n"},
-              {Tool, "#!/bin/sh\necho emisoras\n"}}) {
+              {Tool, "#!/bin/sh\n"}}) {
             const QString path = folder + u'/' + name;
             TestFiles::write(path, script);
             QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner |
@@ -115,12 +115,8 @@ private Q_SLOTS:
                          (QStringList{u".local/"_s, u".local/bin/"_s, u".local/bin/"_s + Tool}));
             checkLauncher(data + u"/applications/"_s + Name + u".desktop"_s,
                           folder + u"/launched"_s);
-            const QString link = home + u"/.local/bin/"_s + Tool;
-            QCOMPARE(QFileInfo(link).symLinkTarget(), folder + u"/"_s + Tool);
-            QProcess p;
-            p.start(link, {});
-            QVERIFY(p.waitForFinished(30000));
-            QCOMPARE(p.readAll(), "emisoras\n");
+            const QFileInfo link(home + u"/.local/bin/"_s + Tool);
+            QVERIFY(link.symLinkTarget() == folder + u"/"_s + Tool && link.isExecutable());
 
             // The program has run, been restyled and given stations: an update keeps it all.
             const QList<std::pair<QString, QByteArray>> kept = {
