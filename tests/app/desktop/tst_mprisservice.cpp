@@ -24,16 +24,22 @@ const QString PropertiesInterface = u"org.freedesktop.DBus.Properties"_s;
 const QString RootInterface = u"org.mpris.MediaPlayer2"_s;
 const QString &PlayerInterface = MprisService::PlayerInterface;
 
-// Stands in for the window: the test is about what the bus maps onto it.
-class StandInControls : public MediaControls {
+// Stands in for the window (the test is about what the bus maps onto it) and publishes the
+// service, recording what it signals.
+class Published : public QObject, public MediaControls {
+    Q_OBJECT
+
 public:
     Session session;
+    MprisService service{session, *this};
     int connectOrCutCalls = 0;
     QList<int> chosenSteps;
     int raises = 0;
     std::function<void()> whileConnecting;
+    QList<QVariantMap> changes;
 
-    StandInControls() { session.setVolumeStep(10); }
+    Published() { session.setVolumeStep(10); }
+    QString name() const { return service.serviceName(); }
     void connectOrCut() override {
         ++connectOrCutCalls;
         session.setConnected(!session.connected());
@@ -45,17 +51,6 @@ public:
         session.setVolumeStep(quint8(chosen));
     }
     void raiseWindow() override { ++raises; }
-};
-
-// A service on the bus, with what it reads and what it signals.
-class Published : public QObject {
-    Q_OBJECT
-
-public:
-    StandInControls controls;
-    MprisService service{controls.session, controls};
-    QList<QVariantMap> changes;
-    QString name() const { return service.serviceName(); }
 
 public Q_SLOTS:
     void changed(const QString &interface, const QVariantMap &properties, const QStringList &) {
@@ -121,7 +116,7 @@ private Q_SLOTS:
         QVERIFY(publish(p));
         QCOMPARE(p.name(), MprisService::BaseServiceName);
         call(p.name(), RootInterface, u"Raise"_s);
-        QCOMPARE(p.controls.raises, 1);
+        QCOMPARE(p.raises, 1);
         // Clients that read the description first must find every property that is
         // answered, of the type it is answered in.
         const QString xml =
@@ -166,7 +161,7 @@ private Q_SLOTS:
             {u"PlayPause"_s, 3, u"Playing"_s}, {u"Pause"_s, 4, u"Stopped"_s}};
         for (const auto &[method, calls, now] : steps) {
             call(p.name(), PlayerInterface, method);
-            QTRY_COMPARE(p.controls.connectOrCutCalls, calls);
+            QTRY_COMPARE(p.connectOrCutCalls, calls);
             QCOMPARE(status(), now);
         }
     }
@@ -177,7 +172,7 @@ private Q_SLOTS:
         Published p;
         QVERIFY(publish(p));
         bool nested = false;
-        p.controls.whileConnecting = [&] {
+        p.whileConnecting = [&] {
             if (std::exchange(nested, true))
                 return;
             call(p.name(), PlayerInterface, u"PlayPause"_s);
@@ -188,14 +183,14 @@ private Q_SLOTS:
         call(p.name(), PlayerInterface, u"Play"_s);
         QTRY_VERIFY(nested);
         QCoreApplication::processEvents();
-        QCOMPARE(p.controls.connectOrCutCalls, 1);
-        QVERIFY(p.controls.session.connected());
+        QCOMPARE(p.connectOrCutCalls, 1);
+        QVERIFY(p.session.connected());
     }
 
     void statusAndMetadataFollowTheStationAndItsTitle() {
         Published p;
         QVERIFY(publish(p));
-        Session &session = p.controls.session;
+        Session &session = p.session;
         const auto meta = [&](int i) { return asMap(p.changes.value(i).value(u"Metadata"_s)); };
         const auto trackOf = [](const QVariantMap &m) {
             return m.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path();
@@ -266,25 +261,24 @@ private Q_SLOTS:
             QCOMPARE(reply.errorName(),
                      error.isEmpty() ? QString() : u"org.freedesktop.DBus.Error."_s + error);
         }
-        QCOMPARE(p.controls.chosenSteps, (QList<int>{4, 10, 0, 0}));
+        QCOMPARE(p.chosenSteps, (QList<int>{4, 10, 0, 0}));
         QTRY_COMPARE(p.changes.size(), 3);
         QCOMPARE(p.changes[0].value(u"Volume"_s).toDouble(), 0.4);
 
         // A step chosen in the window is told too.
-        p.controls.session.setVolumeStep(7);
+        p.session.setVolumeStep(7);
         QTRY_COMPARE(p.changes.size(), 4);
         QCOMPARE(p.changes[3].value(u"Volume"_s).toDouble(), 0.7);
     }
 
     void withoutABusTheProgramGoesOnSilently() {
         QTest::failOnWarning(QRegularExpression(u".*"_s));
-        StandInControls controls;
-        MprisService service(controls.session, controls);
-        QVERIFY(!service.start(
+        Published p;
+        QVERIFY(!p.service.start(
             QDBusConnection::connectToBus(u"unix:path=/nonexistent/bus"_s, u"nobus"_s)));
-        QVERIFY(service.serviceName().isEmpty());
-        controls.session.setConnected(true);
-        service.controlsChanged();
+        QVERIFY(p.name().isEmpty());
+        p.session.setConnected(true);
+        p.service.controlsChanged();
     }
 };
 
