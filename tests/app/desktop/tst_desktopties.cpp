@@ -4,7 +4,6 @@
 #include "mprisservice.h"
 #include "privatebus.h"
 #include "standins.h"
-#include "stationlists.h"
 #include "streamplayer.h"
 #include "toneserver.h"
 #include "x11underwayland.h"
@@ -103,8 +102,8 @@ private:
         return window;
     }
 
+    // España, the one country, is the one shown.
     static void connectTo(Main &window, const QString &station) {
-        window.stations().selectCountry(window.ui().cboPaises->findText(u"España"_s));
         window.ui().cboRadios->setCurrentIndex(window.ui().cboRadios->findText(station));
         window.connectOrCut();
     }

@@ -109,7 +109,6 @@ private Q_SLOTS:
 
         QCOMPARE(mdbTool(u"mdb-ver"_s, {file}), QByteArray("JET3\n"));
         QCOMPARE(mdbTool(u"mdb-tables"_s, {u"-1"_s, file}), QByteArray("Paises\nRadios\n"));
-        QCOMPARE(mdbTool(u"mdb-count"_s, {file, u"Radios"_s}).trimmed().toInt(), stations.size());
 
         Rows expected;
         for (const Station &s : std::as_const(stations))
