@@ -90,15 +90,12 @@ private Q_SLOTS:
         QVERIFY(stopAndHangUp(m_real));
     }
 
-    // Lists the engine reads and lists of our own, named so or not, and a stream of segments.
+    // Lists of our own, named so or not, and a stream of segments; the lists the engine reads
+    // are the connect suite's.
     void playsStreamsAndPlaylists() {
-        for (const QString &path : {u"/list.m3u"_s, u"/list.asx"_s, u"/station?id=7"_s,
-                                    u"/reference?id=7"_s, u"/hls/index.m3u8"_s}) {
-            const WavCapture capture = play(m_media, path);
-            QVERIFY2(toneHeard(capture),
-                     qPrintable(u"%1: %2 s, tone %3"_s.arg(path)
-                                    .arg(capture.seconds())
-                                    .arg(capture.toneAmplitude(440, From, To))));
+        for (const QString &path :
+             {u"/list.asx"_s, u"/station?id=7"_s, u"/reference?id=7"_s, u"/hls/index.m3u8"_s}) {
+            QVERIFY2(toneHeard(play(m_media, path)), qPrintable(path));
             QVERIFY(stopAndHangUp(m_media));
         }
     }
