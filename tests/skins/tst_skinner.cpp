@@ -179,7 +179,6 @@ private Q_SLOTS:
             {u"Tarde de Verano"_s, u"background 30x20"_s},
             {u"Real"_s, u"box 1,2,3"_s},
             {u"azul noche"_s, QString()},
-            {u"Borrada"_s, QString()},
             {u"Azul"_s, QString()}};
         for (const auto &[saved, call] : restored) {
             Window next(m_dir->path());

@@ -229,8 +229,6 @@ private Q_SLOTS:
             << damaged([&](QByteArray &b) { put16(b, 4 * 2048 + 10, 0x1FFF); }) << u"dañado"_s;
         QTest::newRow("table definition cut short")
             << damaged([&](QByteArray &b) { put16(b, 5 * 2048 + 25, 200); }) << u"dañado"_s;
-        QTest::newRow("table definition page not one")
-            << damaged([](QByteArray &b) { b[5 * 2048] = 0x01; }) << u"dañado"_s;
     }
 
     void refusesFilesThatAreNotJet3() {
