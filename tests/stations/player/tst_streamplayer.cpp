@@ -209,8 +209,7 @@ private Q_SLOTS:
     }
 
     void refusesWhatIsNoStream() {
-        for (const QString &address :
-             {u""_s, u"   "_s, u"file:///etc/passwd"_s, u"/dev/zero"_s, u"av://lavfi:sine"_s})
+        for (const QString &address : {u"   "_s, u"file:///etc/passwd"_s, u"/dev/zero"_s})
             QVERIFY_THROWS_EXCEPTION(PlayerError, m_media->open(address));
         QVERIFY(toneHeard(play(m_media)));
     }
