@@ -12,6 +12,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString Name = u"sintonet-valdren"_s;
+const QString Tool = u"sintonet-valdren-emisoras"_s;
 const QList<int> IconSizes{16, 22, 24, 32, 48, 64, 128, 256};
 
 } // namespace
@@ -21,22 +22,21 @@ class TestUserInstall : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    QList<std::pair<QString, QByteArray>> m_extra; // further executables in the program folder
 
     // A built program folder as the build leaves it, its settings file included.
     QString makeProgramFolder() {
         const QString folder = m_dir.filePath(u"program"_s);
-        const QString program = folder + u"/"_s + Name;
-        TestFiles::write(program, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n");
-        QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner |
-                                           QFile::ExeGroup | QFile::ExeOther);
+        for (const auto &[name, script] :
+             {std::pair{Name, "#!/bin/sh\ntouch \"$(dirname \"$0\")/launched\"\n"},
+              {Tool, "#!/bin/sh\n"}}) {
+            const QString path = folder + u'/' + name;
+            TestFiles::write(path, script);
+            QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner |
+                                            QFile::ExeGroup | QFile::ExeOther);
+        }
         TestFiles::write(folder + u"/RadioStore.mdb"_s, "catalogue");
         TestFiles::write(folder + u"/Skins/Azul/Fondo.bmp"_s, "skin");
         TestFiles::write(folder + u"/sintonet-valdren.ini"_s, "[General]\nSkin=build\n");
-        for (const auto &[name, text] : std::as_const(m_extra)) {
-            TestFiles::write(folder + u"/"_s + name, text);
-            QFile::setPermissions(folder + u"/"_s + name, QFile::permissions(program));
-        }
         return folder;
     }
 
@@ -85,8 +85,6 @@ private Q_SLOTS:
     // Quotes, dollars and spaces in the data home must survive the launcher's command line;
     // without one, unset or relative, everything goes under the home's own place.
     void installsUpdatesAndRemovesExactlyWhatItPut() {
-        const QString tool = u"sintonet-valdren-emisoras"_s;
-        m_extra = {{tool, "#!/bin/sh\necho emisoras\n"}};
         const QStringList dataHomes{m_dir.filePath(u"it's \"$data\" $HOME"_s), QString(),
                                     u"relative/place"_s};
         for (const QString &dataHome : dataHomes) {
@@ -114,15 +112,11 @@ private Q_SLOTS:
             // With a data home of its own, the home gets the station tool's link and no more.
             if (own)
                 QCOMPARE(TestFiles::tree(home),
-                         (QStringList{u".local/"_s, u".local/bin/"_s, u".local/bin/"_s + tool}));
+                         (QStringList{u".local/"_s, u".local/bin/"_s, u".local/bin/"_s + Tool}));
             checkLauncher(data + u"/applications/"_s + Name + u".desktop"_s,
                           folder + u"/launched"_s);
-            const QString link = home + u"/.local/bin/"_s + tool;
-            QCOMPARE(QFileInfo(link).symLinkTarget(), folder + u"/"_s + tool);
-            QProcess p;
-            p.start(link, {});
-            QVERIFY(p.waitForFinished(30000));
-            QCOMPARE(p.readAll(), "emisoras\n");
+            const QFileInfo link(home + u"/.local/bin/"_s + Tool);
+            QVERIFY(link.symLinkTarget() == folder + u"/"_s + Tool && link.isExecutable());
 
             // The program has run, been restyled and given stations: an update keeps it all.
             const QList<std::pair<QString, QByteArray>> kept = {
@@ -139,7 +133,6 @@ private Q_SLOTS:
             QCOMPARE(run(u"uninstall-user.sh"_s, home, dataHome), 0);
             QCOMPARE(TestFiles::tree(home) + TestFiles::tree(data), before);
         }
-        m_extra.clear();
     }
 };
 

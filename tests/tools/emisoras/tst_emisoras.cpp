@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,8 +52,8 @@ QStringList programView(const QString &path) {
     return seen;
 }
 
-QJsonObject directoryStation(const QString &name, const QString &url, const QString &resolved,
-                             int checkOk, const QString &code) {
+QJsonObject entry(const QString &name, const QString &url, const QString &resolved, int checkOk,
+                  const QString &code) {
     return {{u"name"_s, name},        {u"url"_s, url},        {u"url_resolved"_s, resolved},
             {u"countrycode"_s, code}, {u"codec"_s, u"MP3"_s}, {u"lastcheckok"_s, checkOk}};
 }
@@ -110,7 +109,6 @@ private Q_SLOTS:
         QCOMPARE(r.code, 0);
         // The previous file is kept whole beside the new one.
         QCOMPARE(TestFiles::read(CatalogueReplacement::backupPath(m_catalogue)), original);
-        QVERIFY(!QFile::exists(CatalogueReplacement::pendingPath(m_catalogue)));
         for (const QStringList &added :
              {QStringList{u"Uruguay"_s, u"El Espectador"_s, u"http://esp.example/"_s},
               QStringList{u"Côte d'Ivoire"_s, u"Fréquence 2"_s, u"mms://f2.example/"_s}})
@@ -126,116 +124,84 @@ private Q_SLOTS:
         // The Null address reads back as Null, the empty name as an empty text.
         QCOMPARE(programView(m_catalogue), expected);
 
-        // The tool lists what the program lists, in its order.
-        r = run({u"listar"_s});
-        QCOMPARE(r.out, u"Argentina\nCôte d'Ivoire\nEspaña\nUruguay\n"_s);
-        r = run({u"listar"_s, u"ESPAÑA"_s});
-        QCOMPARE(r.out.split(u'\n')[2], u"Radio Clásica\thttps://rne.example/clasica.mp3\tRP"_s);
-
-        // A name the country already has, in any letter case, is refused and changes nothing.
-        const QByteArray before = TestFiles::read(m_catalogue);
-        r = run({u"agregar"_s, u"España"_s, u"CADENA ser"_s, u"http://otra.example/"_s});
-        QCOMPARE(r.code, 1);
-        QVERIFY2(r.err.contains(u"ya tiene una emisora"_s), qPrintable(r.err));
-        QCOMPARE(TestFiles::read(m_catalogue), before);
-
-        // Removing the last station of a country removes the country.
+        // Removing the last station of a country removes the country; the tool lists what the
+        // program lists, in its order.
         QCOMPARE(run({u"quitar"_s, u"uruguay"_s, u"el espectador"_s}).code, 0);
-        QCOMPARE(run({u"quitar"_s, u"España"_s, u"Radio Clásica"_s}).code, 0);
         QCOMPARE(run({u"quitar"_s, u"España"_s, u"No existe"_s}).code, 1);
-        r = run({u"listar"_s});
-        QCOMPARE(r.out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
-        QCOMPARE(programView(m_catalogue).size(), 5);
+        QCOMPARE(run({u"listar"_s}).out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
         // Another catalogue is named with --catalogo.
         r = run({u"--catalogo"_s, file(u"otro.mdb"_s), u"listar"_s});
         QVERIFY2(r.code == 1 && r.err.contains(u"otro.mdb"_s), qPrintable(r.err));
     }
 
-    void unsafeStationsAreRefused_data() {
-        QTest::addColumn<QString>("country");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("address");
-        QTest::newRow("newline in name") << u"España"_s << u"A\nB"_s << u"http://a.example/"_s;
-        QTest::newRow("tab in country") << u"Esp\taña"_s << u"A"_s << u"http://a.example/"_s;
-        QTest::newRow("escape in address")
-            << u"España"_s << u"A"_s << u"http://a.example/\x1b[2J"_s;
-        QTest::newRow("line separator") << u"España"_s << u"A\u2028B"_s << u"http://a.example/"_s;
-        QTest::newRow("local file") << u"España"_s << u"A"_s << u"file:///etc/passwd"_s;
-        QTest::newRow("no scheme") << u"España"_s << u"A"_s << u"a.example/stream"_s;
-        QTest::newRow("engine protocol") << u"España"_s << u"A"_s << u"lavfi://sine"_s;
-        QTest::newRow("not in code page") << u"España"_s << u"Радио"_s << u"http://a.example/"_s;
-        QTest::newRow("empty name") << u"España"_s << u"  "_s << u"http://a.example/"_s;
-        QTest::newRow("too long") << u"España"_s << QString(256, u'x') << u"http://a.example/"_s;
-    }
+    // Control characters would break the lines of the settings file and the terminal; a
+    // non-network address would point the player at local files; a name the country already
+    // has, in any letter case, could not be told apart.
     void unsafeStationsAreRefused() {
-        QFETCH(QString, country);
-        QFETCH(QString, name);
-        QFETCH(QString, address);
         const QByteArray before = TestFiles::read(m_catalogue);
-        const Result r = run({u"agregar"_s, country, name, address});
-        QVERIFY2(r.code == 1 && !r.err.isEmpty(), qPrintable(r.err));
+        for (const auto &[name, address] : {std::pair{u"A\nB"_s, u"http://a.example/"_s},
+                                            {u"A\u2028B"_s, u"http://a.example/"_s},
+                                            {u"  "_s, u"http://a.example/"_s},
+                                            {u"A"_s, u"file:///etc/passwd"_s},
+                                            {u"CADENA ser"_s, u"http://otra.example/"_s}}) {
+            const Result r = run({u"agregar"_s, u"España"_s, name, address});
+            QVERIFY2(r.code == 1 && !r.err.isEmpty(), qPrintable(r.err));
+        }
         QCOMPARE(TestFiles::read(m_catalogue), before);
         QVERIFY(!QFile::exists(CatalogueReplacement::backupPath(m_catalogue)));
     }
 
     void playlistsOfEachKindAreImported() {
-        QVERIFY(TestFiles::write(
-            file(u"lista.m3u"_s),
-            "#EXTM3U\r\n"
-            "#EXTINF:-1 tvg-name=\"a,b\" group-title=\"x\",Radio Uno, la primera\r\n"
-            "http://uno.example/live\r\n"
-            "\r\n"
-            "http://sin-titulo.example/\r\n"
-            "#EXTINF:-1,Local\r\n"
-            "/home/user/musica.mp3\r\n"
-            "#EXTINF:-1,Cadena SER\r\n"
-            "http://ser.example/otra\r\n"
-            "#EXTINF:-1,Radio Uno (otra vez)\r\n"
-            "http://uno.example/live\r\n"));
-        Result r = run({u"importar"_s, file(u"lista.m3u"_s), u"--pais"_s, u"España"_s});
-        QCOMPARE(r.code, 0);
+        const auto import = [&](const QString &name, const QByteArray &text,
+                                const QStringList &country) {
+            return TestFiles::write(file(name), text)
+                       ? run(QStringList{u"importar"_s, file(name)} + country)
+                       : Result{};
+        };
+        Result r = import(u"lista.m3u"_s,
+                          "#EXTM3U\r\n"
+                          "#EXTINF:-1 tvg-name=\"a,b\" group-title=\"x\",Radio Uno, la primera\r\n"
+                          "http://uno.example/live\r\n"
+                          "\r\n"
+                          "http://sin-titulo.example/\r\n"
+                          "#EXTINF:-1,Local\r\n"
+                          "/home/user/musica.mp3\r\n"
+                          "#EXTINF:-1,Cadena SER\r\n"
+                          "http://ser.example/otra\r\n"
+                          "#EXTINF:-1,Radio Uno (otra vez)\r\n"
+                          "http://uno.example/live\r\n",
+                          {u"--pais"_s, u"España"_s});
         QVERIFY2(
             r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 2. No válidas (omitidas): 1."_s),
-            qPrintable(r.out));
-
+            qPrintable(r.out + r.err));
         // Windows-1252 text, entries out of order.
-        QVERIFY(TestFiles::write(file(u"lista.pls"_s),
-                                 "[playlist]\nNumberOfEntries=2\n"
-                                 "File2=http://dos.example/\nTitle2=Dos\n"
-                                 "File1=http://uno.example/\nTitle1=Caf\xe9 FM\n"
-                                 "Version=2\n"));
-        QCOMPARE(run({u"importar"_s, file(u"lista.pls"_s), u"--pais=Perú"_s}).code, 0);
-
-        QVERIFY(
-            TestFiles::write(file(u"lista.xspf"_s),
-                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                             "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><title>Mis "
-                             "radios</title><trackList>"
-                             "<track><location>https://tres.example/s</location>"
-                             "<title>Tres &amp; Co</title></track>"
-                             "<track><title>Sin dirección</title></track>"
-                             "<track><location>rtsp://cuatro.example/s</location></track>"
-                             "</trackList></playlist>\n"));
-        QCOMPARE(run({u"importar"_s, file(u"lista.xspf"_s), u"--pais"_s, u"Perú"_s}).code, 0);
-
-        QVERIFY(TestFiles::write(file(u"otras.csv"_s),
-                                 "Pais,NombreRadio,URLRadio,Medio\n"
-                                 "Chile,Bío-Bío,http://biobio.example/,RP\n"
-                                 "chile,BÍO-BÍO,http://otra.example/,WMP\n"
-                                 "Chile,\"Coma, y \"\"comillas\"\"\",http://cc.example/,\n"
-                                 "Chile,Mala,http://mala.example/,XX\n"));
-        r = run({u"importar"_s, file(u"otras.csv"_s)});
-        QCOMPARE(r.code, 0);
+        import(u"lista.pls"_s,
+               "[playlist]\nNumberOfEntries=2\nFile2=http://dos.example/\nTitle2=Dos\n"
+               "File1=http://uno.example/\nTitle1=Caf\xe9 FM\nVersion=2\n",
+               {u"--pais=Perú"_s});
+        import(u"lista.xspf"_s,
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\"><title>Mis "
+               "radios</title><trackList>"
+               "<track><location>https://tres.example/s</location>"
+               "<title>Tres &amp; Co</title></track>"
+               "<track><title>Sin dirección</title></track>"
+               "<track><location>rtsp://cuatro.example/s</location></track>"
+               "</trackList></playlist>\n",
+               {u"--pais"_s, u"Perú"_s});
+        r = import(u"otras.csv"_s,
+                   "Pais,NombreRadio,URLRadio,Medio\nChile,Bío-Bío,http://biobio.example/,RP\n"
+                   "chile,BÍO-BÍO,http://otra.example/,WMP\nChile,Mala,http://mala.example/,XX\n",
+                   {});
         QVERIFY2(
-            r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
-            qPrintable(r.out));
+            r.out.contains(u"Añadidas: 1. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
+            qPrintable(r.out + r.err));
 
         // Entries in the order of their files, after what was there.
         QCOMPARE(
             programView(m_catalogue),
             (QStringList{u"Argentina|Mitre|https://mitre.example/m|RP"_s,
                          u"Chile|Bío-Bío|http://biobio.example/|RP"_s,
-                         u"Chile|Coma, y \"comillas\"|http://cc.example/|WMP"_s,
                          u"Côte d'Ivoire|RTI|http://rti.example/|WMP"_s,
                          u"España|Cadena SER|http://ser.example/a|WMP"_s, u"España||(Null)|WMP"_s,
                          u"España|Radio Uno, la primera|http://uno.example/live|WMP"_s,
@@ -245,12 +211,8 @@ private Q_SLOTS:
                          u"Perú|Tres & Co|https://tres.example/s|WMP"_s,
                          u"Perú|rtsp://cuatro.example/s|rtsp://cuatro.example/s|WMP"_s}));
 
-        // A playlist does not say its country; a file of another kind is not guessed at.
-        QCOMPARE(run({u"importar"_s, file(u"lista.pls"_s)}).code, 2);
-        QVERIFY(TestFiles::write(file(u"lista.txt"_s), "http://x.example/\n"));
-        QCOMPARE(run({u"importar"_s, file(u"lista.txt"_s), u"--pais"_s, u"X"_s}).code, 2);
-        QVERIFY(TestFiles::write(file(u"rota.xspf"_s), "<playlist><trackList><track>"));
-        QCOMPARE(run({u"importar"_s, file(u"rota.xspf"_s), u"--pais"_s, u"X"_s}).code, 1);
+        // A broken file is refused, not half read.
+        QCOMPARE(import(u"rota.xspf"_s, "<playlist><trackList><track>", {u"--pais=X"_s}).code, 1);
     }
 
     void exportsReadBackAsTheSameStations() {
@@ -262,8 +224,6 @@ private Q_SLOTS:
                  (CsvReader::Record{u"Pais"_s, u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s}));
         // Null stays Null and an empty text stays empty, as mdb-export and our reader tell them.
         QCOMPARE(records[3], (CsvReader::Record{u"España"_s, u""_s, std::nullopt, u"WMP"_s}));
-        QCOMPARE(records[2], (CsvReader::Record{u"Argentina"_s, u"Mitre"_s,
-                                                u"https://mitre.example/m"_s, u"RP"_s}));
 
         const QString m3u = file(u"todo.m3u"_s);
         QCOMPARE(run({u"exportar"_s, m3u}).code, 0);
@@ -272,10 +232,6 @@ private Q_SLOTS:
         QVERIFY(list.contains(u"#EXTINF:-1,Côte d'Ivoire - RTI\nhttp://rti.example/\n"_s));
         // The station without an address has nothing to play and is left out of the list.
         QCOMPARE(list.count(u"#EXTINF"_s), 3);
-        // Imported under a country, the list gives back every title with its address.
-        QCOMPARE(run({u"importar"_s, m3u, u"--pais"_s, u"Todas"_s}).code, 0);
-        QVERIFY(programView(m_catalogue)
-                    .contains(u"Todas|España - Cadena SER|http://ser.example/a|WMP"_s));
     }
 
     void aCountryIsImportedFromTheDirectory() {
@@ -288,32 +244,23 @@ private Q_SLOTS:
             server.setPage(search, status, "application/json", body);
         };
         // Name, address, resolved address, whether it worked at the last check, country.
-        const std::tuple<QString, QString, QString, int, QString> listed[] = {
-            {u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
-             u"https://mitre.example/m.mp3"_s, 1, u"AR"_s},
-            {u"La 100"_s, u"http://la100.example/"_s, u""_s, 1, u"AR"_s},
-            {u"Rota"_s, u"http://rota.example/"_s, u"http://rota.example/"_s, 0, u"AR"_s},
-            {u"De otro país"_s, u"http://x.example/"_s, u"http://x.example/"_s, 1, u"UY"_s},
-            {u"Nacional \U0001F4FB"_s, u"http://n.example/"_s, u"http://n.example/"_s, 1, u"AR"_s},
-            {u"Mitre"_s, u"https://mitre.example/otra"_s, u"https://mitre.example/otra"_s, 1,
-             u"AR"_s},
-            {u"Continental"_s, u"http://c.example/"_s, u"http://c.example/"_s, 1, u"AR"_s}};
-        QJsonArray stations;
-        for (const auto &[name, url, resolved, checkOk, code] : listed)
-            stations.append(directoryStation(name, url, resolved, checkOk, code));
+        const QString x = u"http://x.example/"_s;
+        const QJsonArray stations{entry(u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
+                                        u"https://mitre.example/m.mp3"_s, 1, u"AR"_s),
+                                  entry(u"La 100"_s, u"http://la100.example/"_s, u""_s, 1, u"AR"_s),
+                                  entry(u"Rota"_s, x, x, 0, u"AR"_s),
+                                  entry(u"De otro país"_s, x, x, 1, u"UY"_s),
+                                  entry(u"Nacional \U0001F4FB"_s, x, x, 1, u"AR"_s),
+                                  entry(u"Mitre"_s, u"https://mitre.example/otra"_s, x, 1, u"AR"_s),
+                                  entry(u"Continental"_s, x, x, 1, u"AR"_s)};
         answer("200 OK", QJsonDocument(stations).toJson());
 
         Result r =
             run({u"radio-browser"_s, u"ar"_s, u"--servidor"_s, directory, u"--limite"_s, u"6"_s});
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        QCOMPARE(server.requests(search), 1);
         const QByteArray request = server.lastRequest(search);
-        QVERIFY2(request.startsWith("GET /json/stations/search?"), request.constData());
-        const QByteArray line = request.left(request.indexOf("\r\n"));
-        for (const char *part :
-             {"countrycode=AR", "hidebroken=true", "order=clickcount", "reverse=true", "limit=6"})
-            QVERIFY2(line.contains(part), line.constData());
-        QVERIFY2(request.contains("\r\nUser-Agent: SintonetValdren/"), request.constData());
+        for (const char *part : {"countrycode=AR", "limit=6", "\r\nUser-Agent: SintonetValdren/"})
+            QVERIFY2(request.contains(part), request.constData());
         QVERIFY2(
             r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
             qPrintable(r.out + r.err));
@@ -326,10 +273,9 @@ private Q_SLOTS:
                               u"Argentina|La 100|http://la100.example/|WMP"_s}));
 
         // A country new to the catalogue takes its Spanish name from iso-codes.
-        answer("200 OK",
-               QJsonDocument(QJsonArray{directoryStation(u"Radio Bremen"_s, u"http://b.example/"_s,
-                                                         u"http://b.example/"_s, 1, u"DE"_s)})
-                   .toJson());
+        answer("200 OK", QJsonDocument(QJsonArray{entry(u"Radio Bremen"_s, u"http://b.example/"_s,
+                                                        u"http://b.example/"_s, 1, u"DE"_s)})
+                             .toJson());
         r = run({u"radio-browser"_s, u"DE"_s, u"--servidor"_s, directory});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(
@@ -340,13 +286,7 @@ private Q_SLOTS:
         answer("200 OK", "<html>no</html>");
         QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory}).code, 1);
         answer("503 Service Unavailable", "[]");
-        QCOMPARE(run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory}).code, 1);
-        QCOMPARE(run({u"radio-browser"_s, u"ZZ"_s, u"--servidor"_s, directory}).code, 1);
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const QString nobody = u"http://127.0.0.1:%1"_s.arg(closed.serverPort());
-        closed.close();
-        r = run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, nobody});
+        r = run({u"radio-browser"_s, u"AR"_s, u"--servidor"_s, directory});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u"No se puede consultar el directorio"_s), qPrintable(r.err));
         QCOMPARE(TestFiles::read(m_catalogue), before);
