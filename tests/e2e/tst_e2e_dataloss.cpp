@@ -197,5 +197,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eDataLoss)
+QTEST_MAIN(TestE2eDataLoss)
 #include "tst_e2e_dataloss.moc"

@@ -59,5 +59,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eStationTool)
+QTEST_MAIN(TestE2eStationTool)
 #include "tst_e2e_stationtool.moc"
