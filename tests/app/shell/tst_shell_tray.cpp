@@ -44,23 +44,23 @@ QWidget *iconWidget() {
     return nullptr;
 }
 
-// What the window manager says of the window: "Normal", "Iconic", or empty
-// while it does not manage it.
-QString wmState(QWidget &window) {
-    QProcess xprop;
-    xprop.start(u"xprop"_s, {u"-id"_s, QString::number(window.winId()), u"WM_STATE"_s});
-    if (!xprop.waitForFinished(5000))
-        return {};
-    const QString said = QString::fromUtf8(xprop.readAllStandardOutput());
-    const qsizetype at = said.indexOf(u"window state: "_s);
-    const QString state = at < 0 ? QString() : said.mid(at + 14).section(u'\n', 0, 0).trimmed();
-    return state == u"Withdrawn"_s ? QString() : state;
-}
-
-bool runTool(const QString &tool, const QStringList &arguments) {
+// Runs an X tool; whether it succeeded, and what it printed.
+bool runTool(const QString &tool, const QStringList &arguments, QString *said = nullptr) {
     QProcess process;
     process.start(tool, arguments);
-    return process.waitForFinished(5000) && process.exitCode() == 0;
+    const bool ok = process.waitForFinished(5000) && process.exitCode() == 0;
+    if (said)
+        *said = QString::fromUtf8(process.readAllStandardOutput());
+    return ok;
+}
+
+// What the window manager says of the window: "Normal", "Iconic", or empty while it does not
+// manage it.
+QString wmState(QWidget &window) {
+    QString said;
+    runTool(u"xprop"_s, {u"-id"_s, QString::number(window.winId()), u"WM_STATE"_s}, &said);
+    const QString state = said.section(u"window state: "_s, 1, 1).section(u'\n', 0, 0).trimmed();
+    return state == u"Withdrawn"_s ? QString() : state;
 }
 
 } // namespace
@@ -80,8 +80,7 @@ private Q_SLOTS:
     void trayMessages() {
         MainWindow main;
         main.states.cmdGoTray_Click();
-        QVERIFY(!main.window.isVisible());
-        QVERIFY(main.states.trayIcon()->isVisible());
+        QVERIFY(!main.window.isVisible() && main.states.trayIcon()->isVisible());
         QCOMPARE(main.states.trayIcon()->toolTip(), u"Sintonet Valdren"_s);
 
         // Over a shown window these are ordinary mouse moves.
@@ -90,19 +89,6 @@ private Q_SLOTS:
             main.states.Form_MouseMove(message);
         QCOMPARE(main.menus.count(), 0);
         QVERIFY(main.states.trayIcon()->isVisible());
-
-        main.window.hide();
-        for (int message : {512, 513})
-            main.states.Form_MouseMove(message);
-        QVERIFY(!main.window.isVisible());
-        main.states.Form_MouseMove(515);
-        QVERIFY(main.window.isVisible());
-        QVERIFY(!main.states.trayIcon()->isVisible());
-
-        main.states.PonEnTray();
-        main.states.mnuWinOpen_Click();
-        QVERIFY(main.window.isVisible());
-        QVERIFY(!main.states.trayIcon()->isVisible());
 
         // Anything arriving while the menu is open is dropped.
         main.states.PonEnTray();
@@ -190,7 +176,6 @@ private Q_SLOTS:
         auto *chkAutoConn = new QCheckBox(&window);
         auto *cboStatus = new QComboBox(&window);
         StartupStatus status(chkAutoConn, cboStatus);
-        QCOMPARE(cboStatus->count(), 3);
         QCOMPARE(status.GuardaEstado(), std::nullopt);
         QVERIFY(cboStatus->isHidden());
         chkAutoConn->setChecked(true);
@@ -200,8 +185,6 @@ private Q_SLOTS:
         chkAutoConn->setChecked(false);
         QVERIFY(cboStatus->isHidden());
         QCOMPARE(status.GuardaEstado(), StartState::InTray);
-        status.PonEstado(StartState::Minimized);
-        QCOMPARE(cboStatus->currentText(), u"Minimizado"_s);
     }
 
     // With auto-connect the saved state applies (without it the window suite's start opens
