@@ -61,10 +61,8 @@ bool DesktopSession::startHelper(const QString &program, const QStringList &argu
             process.waitForFinished(20);
             continue;
         }
-        QFile file(log);
-        file.open(QIODevice::ReadOnly);
         qWarning("%s did not come up (%s): %s", qPrintable(program),
-                 qPrintable(process.errorString()), file.readAll().left(2000).constData());
+                 qPrintable(process.errorString()), TestFiles::read(log).left(2000).constData());
         return false;
     }
     return true;
@@ -154,19 +152,17 @@ QRect DesktopSession::shapeExtents(const QString &id) const {
 }
 
 bool DesktopSession::click(QPoint at, int times) const {
-    bool ok = false;
-    run(u"xdotool"_s,
-        {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
-         u"--repeat"_s, QString::number(times), u"--delay"_s, u"80"_s, u"1"_s},
-        &ok);
-    return ok;
+    const std::unique_ptr<QProcess> process = startClick(at, times);
+    return process->waitForFinished(15000) && process->exitStatus() == QProcess::NormalExit &&
+           process->exitCode() == 0;
 }
 
-std::unique_ptr<QProcess> DesktopSession::startClick(QPoint at) const {
+std::unique_ptr<QProcess> DesktopSession::startClick(QPoint at, int times) const {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environment());
-    process->start(u"xdotool"_s, {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()),
-                                  u"click"_s, u"1"_s});
+    process->start(u"xdotool"_s,
+                   {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
+                    u"--repeat"_s, QString::number(times), u"--delay"_s, u"80"_s, u"1"_s});
     return process;
 }
 

@@ -49,10 +49,10 @@ public:
     QList<Window> findWindows(const QStringList &searchArguments) const;
     // The bounding box of a window's shape, relative to the window.
     QRect shapeExtents(const QString &id) const;
-    // Real pointer input, through the X server's test extension: one click or several.
+    // Real pointer input, through the X server's test extension: one click or several, sent
+    // before click() returns, or while the process startClick() returns runs.
     bool click(QPoint at, int times = 1) const;
-    // Starts a click and returns at once; the process runs until the click is sent.
-    std::unique_ptr<QProcess> startClick(QPoint at) const;
+    std::unique_ptr<QProcess> startClick(QPoint at, int times = 1) const;
 
     // Bus daemons (and their launchers) running for this desktop's display: none of its
     // programs should have started one.

@@ -120,11 +120,6 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::sha256(m_program->catalogueFile()), m_catalogueHash);
     }
 
-    void cleanupTestCase() {
-        m_program.reset();
-        m_session.reset();
-    }
-
     void killedDuringACloseLeavesTheOldOrTheNewFile_data() {
         QTest::addColumn<int>("kind");   // a FolderWatch::Kind, or -1 for a delay
         QTest::addColumn<int>("moment"); // how many such events, or milliseconds
