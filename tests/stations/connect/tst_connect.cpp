@@ -20,7 +20,7 @@
 
 using namespace Qt::StringLiterals;
 
-// With real players (sound captured to files) and a catalogue pointing at a loopback station.
+// With real players (the journey listens to them) and a catalogue pointing at a loopback station.
 class TestConnect : public QObject {
     Q_OBJECT
 
@@ -33,10 +33,6 @@ private:
     QHash<QString, int> m_requestsBefore;
 
     ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sv"_s); }
-
-    bool hearsTone(const QString &component) const {
-        return ToneServer::heardIn(m_audio.filePath(u"out.%1.wav"_s.arg(component)));
-    }
 
     void startWindow() {
         Main::Outside outside;
@@ -65,8 +61,7 @@ private Q_SLOTS:
         std::setlocale(LC_NUMERIC, "C");
         m_server = new ToneServer(m_audio.path(), this);
         QVERIFY(m_server->start());
-        qputenv("SINTONET_MPV_OPTIONS",
-                "ao=pcm,ao-pcm-file=" + m_audio.filePath(u"out.wav"_s).toUtf8());
+        qputenv("SINTONET_MPV_OPTIONS", "ao=null");
 
         const QString live = m_server->url(u"/live.mp3"_s).toString();
         const QString list = m_server->url(u"/list.pls"_s).toString();
@@ -92,8 +87,6 @@ private Q_SLOTS:
     void cleanup() {
         m_window.reset();
         QTRY_COMPARE(m_server->liveListeners(), 0);
-        for (const QString &component : {u"MediaPlayer1"_s, u"RealAudio1"_s})
-            QFile::remove(m_audio.filePath(u"out.%1.wav"_s.arg(component)));
     }
 
     // Connect, change to the same station and to another on the other player, cut: the
@@ -180,7 +173,8 @@ private Q_SLOTS:
         startWindow();
         QVERIFY(connected());
         QCOMPARE(m_window->session().currentStation(), u"Radio L'Estel"_s);
-        QTRY_VERIFY_WITH_TIMEOUT(hearsTone(u"RealAudio1"_s), 15000);
+        QTRY_COMPARE(requests(u"/list.pls"_s), 1);
+        QTRY_COMPARE(m_server->liveListeners(), 1);
     }
 };
 
