@@ -1,7 +1,11 @@
+#include "about.h"
+#include "aboutlauncher.h"
 #include "optionspanel.h"
 #include "settings.h"
 #include "startupstatus.h"
 #include "twips.h"
+#include "urlopener.h"
+#include "windowcentring.h"
 #include "windowdrag.h"
 #include "windowoutline.h"
 #include "windowstates.h"
@@ -11,12 +15,13 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
-#include <QScopeGuard>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -79,23 +84,67 @@ QWidget *iconWidget() {
     return nullptr;
 }
 
-// Runs an X tool; whether it succeeded, and what it printed.
-bool runTool(const QString &tool, const QStringList &arguments, QString *said = nullptr) {
+// Runs an X tool and returns what it printed.
+QString tool(const QString &program, const QStringList &arguments) {
     QProcess process;
-    process.start(tool, arguments);
-    const bool ok = process.waitForFinished(5000) && process.exitCode() == 0;
-    if (said)
-        *said = QString::fromUtf8(process.readAllStandardOutput());
-    return ok;
+    process.start(program, arguments);
+    return process.waitForFinished(15000) ? QString::fromUtf8(process.readAllStandardOutput())
+                                          : QString();
+}
+
+// Starts the window manager and waits until it has taken charge: a window mapped before then is
+// never managed. The manager ends with the process.
+bool startWindowManager(QProcess &manager) {
+    manager.start(u"openbox"_s, {u"--sm-disable"_s});
+    return manager.waitForStarted() &&
+           QTest::qWaitFor(
+               [] {
+                   return tool(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s})
+                       .contains(u"window id"_s);
+               },
+               30000);
 }
 
 // What the window manager says of the window: "Normal", "Iconic", or empty while it does not
 // manage it.
 QString wmState(QWidget &window) {
-    QString said;
-    runTool(u"xprop"_s, {u"-id"_s, QString::number(window.winId()), u"WM_STATE"_s}, &said);
+    const QString said =
+        tool(u"xprop"_s, {u"-id"_s, QString::number(window.winId()), u"WM_STATE"_s});
     const QString state = said.section(u"window state: "_s, 1, 1).section(u'\n', 0, 0).trimmed();
     return state == u"Withdrawn"_s ? QString() : state;
+}
+
+class RecordingOpener : public UrlOpener {
+public:
+    void openUrl(const QUrl &url) override { opened.append(url); }
+    QList<QUrl> opened;
+};
+
+QList<About *> visibleAboutWindows() {
+    QList<About *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *about = qobject_cast<About *>(widget); about && about->isVisible())
+            found.append(about);
+    return found;
+}
+
+// The window's frame as the X server has it: the inner window's place on the screen, widened
+// by the frame extents the window manager declares. Null until the window is framed.
+QRect frameOnScreen(const QWidget &window) {
+    const QString id = QString::number(window.winId());
+    const QString info = tool(u"xwininfo"_s, {u"-id"_s, id});
+    const QRegularExpressionMatch e =
+        QRegularExpression(u"= (\\d+), (\\d+), (\\d+), (\\d+)"_s)
+            .match(tool(u"xprop"_s, {u"-id"_s, id, u"_NET_FRAME_EXTENTS"_s}));
+    const auto value = [&info](const QString &label) {
+        return QRegularExpression(label + u":\\s+(-?\\d+)"_s).match(info).captured(1).toInt();
+    };
+    if (!e.hasMatch() || info.isEmpty())
+        return {};
+    return QRect(value(u"Absolute upper-left X"_s), value(u"Absolute upper-left Y"_s),
+                 value(u"Width"_s), value(u"Height"_s))
+        .adjusted(-e.captured(1).toInt(), -e.captured(3).toInt(), e.captured(2).toInt(),
+                  e.captured(4).toInt());
 }
 
 } // namespace
@@ -105,7 +154,8 @@ char *toString(const WindowOutline &o) {
                                                 o.bottom, o.ellipseWidth, o.ellipseHeight)));
 }
 
-// Window shapes, moves and the tray on a real X server; the tray host is the test's own.
+// Window shapes, moves, the tray and the About window on a real X server; the tray host and
+// the window manager are the test's own.
 class TestShell : public QObject {
     Q_OBJECT
 
@@ -291,15 +341,7 @@ private Q_SLOTS:
         QVERIFY(!main.states.taskbarEntry().isSkipped());
 
         QProcess windowManager;
-        windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
-        QVERIFY2(windowManager.waitForStarted(), "openbox did not start");
-        const auto stop = qScopeGuard([&] {
-            windowManager.terminate();
-            windowManager.waitForFinished(5000);
-        });
-        // A window mapped before the manager takes charge is never managed.
-        QTRY_VERIFY_WITH_TIMEOUT(runTool(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}),
-                                 10000);
+        QVERIFY(startWindowManager(windowManager));
         main.window.hide();
         main.window.show();
         QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Normal"_s, 10000);
@@ -307,7 +349,7 @@ private Q_SLOTS:
         main.states.cmdMinimizeApp_Click();
         QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Iconic"_s, 10000);
         const QString id = QString::number(main.window.winId());
-        QVERIFY(runTool(u"xdotool"_s, {u"windowactivate"_s, id}));
+        QCOMPARE(QProcess::execute(u"xdotool"_s, {u"windowactivate"_s, id}), 0);
         QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Normal"_s, 10000);
 
         main.states.cmdGoTray_Click();
@@ -325,6 +367,103 @@ private Q_SLOTS:
         QTRY_VERIFY(entry.isSkipped());
         entry.setListed(true);
         QTRY_VERIFY(!entry.isSkipped());
+    }
+
+    // 15 twips a tick from 3310; past -9000 it starts again.
+    void creditsRiseAndStartAgain() {
+        RecordingOpener opener;
+        About about(opener);
+        auto *picture2 = about.findChild<QWidget *>(u"Picture2"_s);
+        QCOMPARE(about.picture2Top(), 3310);
+        const QMap<int, int> expected = {{1, 3295}, {2, 3280}, {821, -9005}, {822, 3295}};
+        for (int tick = 1; tick <= 822; ++tick) {
+            about.Timer1_Timer();
+            if (expected.contains(tick))
+                QCOMPARE(about.picture2Top(), expected[tick]);
+            // By tick 821 the whole panel has left the viewport.
+            if (tick >= 821)
+                QCOMPARE(picture2->geometry().bottom() < 0, tick == 821);
+        }
+    }
+
+    // A screen smaller than the window: equal negative overhangs. Halves are cut toward zero,
+    // and a panel at the screen's top shifts the area.
+    void centresOnTheScreen() {
+        QCOMPARE(WindowCentring::origin(QRect(0, 0, 3000, 2250), QSize(4020, 4530)),
+                 QPoint(-510, -1140));
+        QCOMPARE(WindowCentring::origin(QRect(0, 450, 3015, 3000), QSize(3990, 4500)),
+                 QPoint(-487, 450 - 750));
+    }
+
+    // Under a window manager it is the frame that sits in the middle, once
+    // the manager has put it around the window.
+    void frameCentredUnderAWindowManager() {
+        QProcess windowManager;
+        QVERIFY(startWindowManager(windowManager));
+        RecordingOpener opener;
+        AboutLauncher launcher(opener);
+        launcher.lblCreditos_Click();
+        About *about = launcher.openWindow();
+        const QRect area = about->screen()->availableGeometry();
+        // On a loaded machine the manager may still be starting when the window is mapped, and
+        // then never frames it: map it again after a while. Twice the frame's offset from the
+        // middle is at most a pixel: an odd difference has no middle.
+        QElapsedTimer mapped;
+        mapped.start();
+        const auto twiceOffCentre = [&] {
+            const QRect frame = frameOnScreen(*about);
+            if (frame.isNull() && mapped.elapsed() > 5000) {
+                about->hide();
+                about->show();
+                mapped.restart();
+            }
+            return frame.isNull() ? INT_MAX
+                                  : qMax(qAbs(2 * frame.left() + frame.width() - 2 * area.left() -
+                                              area.width()),
+                                         qAbs(2 * frame.top() + frame.height() - 2 * area.top() -
+                                              area.height()));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(twiceOffCentre() <= 1, 45000);
+        launcher.closeIfOpen();
+    }
+
+    void oneWindowAtATimeAndAFreshOneAfterCerrar() {
+        RecordingOpener opener;
+        AboutLauncher launcher(opener);
+        QVERIFY(!launcher.openWindow());
+
+        launcher.lblCreditos_Click();
+        QPointer<About> first = launcher.openWindow();
+        QVERIFY(first);
+        first->Timer1_Timer();
+        first->Timer1_Timer();
+
+        launcher.lblCreditos_Click();
+        QCOMPARE(launcher.openWindow(), first.data());
+        QCOMPARE(visibleAboutWindows().size(), 1);
+        QCOMPARE(first->picture2Top(), 3280);
+
+        // The links open the home page and a new mail.
+        for (const QString &label : {u"Label3"_s, u"Label4"_s})
+            QTest::mouseClick(first->findChild<QLabel *>(label), Qt::LeftButton);
+        QCOMPARE(opener.opened, (QList<QUrl>{QUrl(About::homePage()),
+                                             QUrl(u"mailto:"_s + About::supportEmail())}));
+
+        QTest::mouseClick(first->findChild<QPushButton *>(u"Cmd1"_s), Qt::LeftButton);
+        QVERIFY(!launcher.openWindow());
+        QVERIFY(visibleAboutWindows().isEmpty());
+        QTRY_VERIFY(!first);
+
+        launcher.lblCreditos_Click();
+        About *second = launcher.openWindow();
+        QVERIFY(second);
+        QCOMPARE(second->picture2Top(), 3310);
+        QVERIFY(second->findChild<QTimer *>(u"Timer1"_s)->isActive());
+
+        // The program's close button shuts it first.
+        launcher.closeIfOpen();
+        QVERIFY(visibleAboutWindows().isEmpty());
+        launcher.closeIfOpen();
     }
 
     // Hidden while auto-connect is off; hidden, the choice still counts at the next close.
