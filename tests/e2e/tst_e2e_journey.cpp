@@ -140,7 +140,6 @@ private Q_SLOTS:
 
     void connectsAndHearsTheStation() {
         pickFromList(cboPaises, 1, 3); // España
-        QVERIFY(uniform(grabControl(FX)));
         QVERIFY(m_program->clickControl(imgConectar));
         // España's first station, not the first country's.
         E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
@@ -152,10 +151,10 @@ private Q_SLOTS:
         E2E_TRY_VERIFY(grabControl(FX) != first, 15000);
     }
 
-    void cutsAndTheDisplayRests() {
+    void cutsTheStation() {
         QVERIFY(m_program->clickControl(imgConectar));
+        // The display's rest is the display suite's and the window suite's.
         E2E_TRY_COMPARE(m_server->liveListeners(), 0, 15000);
-        E2E_TRY_VERIFY(uniform(grabControl(FX)), 10000);
     }
 
     void changesStation() {
