@@ -4,6 +4,7 @@
 #include "sessionbus.h"
 #include "startuptrace.h"
 #include "webenginesetup.h"
+#include "x11underwayland.h"
 
 #include <QApplication>
 
@@ -32,6 +33,7 @@ int main(int argc, char *argv[]) {
         return 2;
     }
 
+    preferX11UnderWayland();
     WebEngineSetup::prepareBeforeApplication();
     keepSessionBusFromStarting();
     QApplication app(argc, argv);

@@ -4,6 +4,7 @@
 #include "aboutlauncher.h"
 #include "clicklabel.h"
 #include "connectaction.h"
+#include "desktopties.h"
 #include "desktopurlopener.h"
 #include "dialogmessages.h"
 #include "jetcatalogue.h"
@@ -31,6 +32,7 @@
 #include <QComboBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -109,6 +111,10 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     m_skinner = new Skinner(m_session, m_folder, m_ui.cboSkins, m_ui.List1, *this, this);
 
     m_options = new OptionsPanel(this, m_ui.Command1, this);
+    connect(m_options, &OptionsPanel::seenChanged, this, [this](bool seen) {
+        if (m_panel)
+            m_panel->setSeen(seen);
+    });
     m_drag = new WindowDrag(this, this);
     m_startupStatus = new StartupStatus(m_ui.chkAutoConn, m_ui.cboStatus, this);
     m_states = new WindowStates(this, m_ui.mnuSystemTray, this);
@@ -131,11 +137,13 @@ Main::Main(const ProgramFolder &folder, const Outside &outside)
     connect(&m_session, &Session::resolvedChanged, this, &Main::updateTitle);
 
     m_mpris = new MprisService(m_session, *this, this);
+    m_desktop = new DesktopTies(m_session, *this, MediaPlayer1, RealAudio1, this);
 }
 
 Main::~Main() {
-    // The service reads this window's parts: it goes before they do.
+    // These read this window's parts: they go before they do.
     delete m_mpris;
+    delete m_desktop;
 }
 
 void Main::setBackgroundPicture(const QPixmap &picture) {
@@ -215,6 +223,12 @@ void Main::Form_Load() {
     m_session.setLoading(false);
     // Without a session bus the program goes on as before.
     m_mpris->start();
+    // The system bus and the network backend are asked once the window is up: the window
+    // never waits on them.
+    QTimer::singleShot(0, m_desktop, [desktop = m_desktop] {
+        if (!desktop->started())
+            desktop->start();
+    });
 }
 
 void Main::connectOrCut() {

@@ -15,6 +15,7 @@
 class AboutLauncher;
 class AdvertisingPanel;
 class ConnectAction;
+class DesktopTies;
 class MprisService;
 class OptionsPanel;
 class StartupStatus;
@@ -93,6 +94,7 @@ public:
     void chooseVolumeStep(int step) override;
     void raiseWindow() override;
     MprisService &mpris() { return *m_mpris; }
+    DesktopTies &desktopTies() { return *m_desktop; }
 
 Q_SIGNALS:
     // The program must end now with this status.
@@ -131,4 +133,5 @@ private:
     StartupStatus *m_startupStatus = nullptr;
     WindowStates *m_states = nullptr;
     MprisService *m_mpris = nullptr;
+    DesktopTies *m_desktop = nullptr;
 };

@@ -70,3 +70,9 @@ void Session::setTitle(const QString &title) {
     if (assign(m_title, title))
         Q_EMIT titleChanged(title);
 }
+
+void Session::setSound(Sound sound, const QString &failure) {
+    m_failure = sound == Sound::Failed ? failure : QString();
+    if (assign(m_sound, sound))
+        Q_EMIT soundChanged(sound);
+}

@@ -13,6 +13,15 @@ class Session : public QObject {
     Q_OBJECT
 
 public:
+    // Whether the connected station is heard. The window shows none of it ("Cortar" stays);
+    // the desktop does.
+    enum class Sound {
+        Expected, // playing, or on its way: nothing says otherwise
+        Lost,     // it dropped and is being tried again
+        Failed,   // nothing at its address can be played
+    };
+    Q_ENUM(Sound)
+
     explicit Session(QObject *parent = nullptr);
 
     // The settings as read at start-up.
@@ -63,6 +72,11 @@ public:
     QString title() const { return m_title; }
     void setTitle(const QString &title);
 
+    Sound sound() const { return m_sound; }
+    // Why it failed, in a few words; empty unless it has.
+    QString failure() const { return m_failure; }
+    void setSound(Sound sound, const QString &failure = QString());
+
 Q_SIGNALS:
     void loadingChanged(bool loading);
     void connectedChanged(bool connected);
@@ -74,6 +88,7 @@ Q_SIGNALS:
     void volumeStepChanged(int step);
     void digitColourChanged(DigitColour colour);
     void titleChanged(const QString &title);
+    void soundChanged(Session::Sound sound);
 
 private:
     Settings m_saved;
@@ -88,4 +103,6 @@ private:
     quint8 m_volumeStep = 0;
     DigitColour m_digitColour = DigitColour::Red;
     QString m_title;
+    Sound m_sound = Sound::Expected;
+    QString m_failure;
 };

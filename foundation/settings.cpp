@@ -16,6 +16,7 @@ const QString Skin = u"Skin"_s;
 const QString NumberType = u"NumberType"_s;
 const QString Autoconnect = u"Autoconnect"_s;
 const QString Status = u"Status"_s;
+const QString Notifications = u"Notificaciones"_s;
 
 const std::array<QString, 4> DigitWords = {u"Red"_s, u"Green"_s, u"Blue"_s, u"Custom"_s};
 
@@ -31,6 +32,7 @@ Settings Settings::read(const QString &path) {
     settings.digits = digitColourFromWord(value(NumberType));
     settings.autoconnect = value(Autoconnect) == u"1"_s;
     settings.status = startStateFromWord(value(Status));
+    settings.notifications = value(Notifications) != u"0"_s;
     return settings;
 }
 

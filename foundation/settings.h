@@ -10,8 +10,8 @@ enum class StartState { InTray, Minimized, Normal };
 // The colour set of the volume digits, in the order of the option buttons.
 enum class DigitColour { Red, Green, Blue, Custom };
 
-// The six keys of the settings file's [General] section. Read once at start-up and written
-// once at close; nothing else touches the file.
+// The keys of the settings file's [General] section. Read once at start-up; the six written
+// once at close, and nothing else touches the file.
 struct Settings {
     QString lastCountry;                   // "LastCountry": the country shown at the last close
     QString lastRadio;                     // "LastRadio": the station of the last connect attempt
@@ -19,6 +19,9 @@ struct Settings {
     DigitColour digits = DigitColour::Red; // "NumberType"
     bool autoconnect = false;              // "Autoconnect": exactly "1" turns it on
     std::optional<StartState> status;      // "Status"; empty when none is chosen
+    // "Notificaciones": desktop notifications; exactly "0" turns them off. Set by hand and
+    // never written, so the user's line stays as it is.
+    bool notifications = true;
 
     // A missing or unreadable file gives the defaults.
     static Settings read(const QString &path);

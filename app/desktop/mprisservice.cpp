@@ -36,6 +36,7 @@ MprisService::MprisService(const Session &session, MediaControls &controls, QObj
     connect(&session, &Session::shownChanged, this, &MprisService::lookSoon);
     connect(&session, &Session::titleChanged, this, &MprisService::lookSoon);
     connect(&session, &Session::volumeStepChanged, this, &MprisService::lookSoon);
+    connect(&session, &Session::soundChanged, this, &MprisService::lookSoon);
 }
 
 // A click changes several things in turn; the desktop hears of them together, once the
@@ -90,7 +91,9 @@ void MprisService::stopPublishing() {
 
 MprisService::Snapshot MprisService::read() const {
     Snapshot now;
-    now.playing = m_session.connected();
+    // "Cortar" shows while a failed station is silent, or one that dropped is tried again;
+    // the desktop hears only what is played.
+    now.playing = m_session.connected() && m_session.sound() == Session::Sound::Expected;
     now.station = m_session.shownStation();
     now.country = m_session.shownCountry();
     now.title = now.playing ? m_session.title() : QString();

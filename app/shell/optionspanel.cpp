@@ -144,6 +144,7 @@ void OptionsPanel::Command1_Click() {
     if (!m_open) {
         // Widen first, so the growing outline never reaches past the window.
         setWindowWidth(OpenWidth);
+        Q_EMIT seenChanged(true);
         AnimaOpciones(AnimationSteps, 1, [this] {
             m_open = true;
             if (m_command1)
@@ -157,6 +158,7 @@ void OptionsPanel::Command1_Click() {
             if (m_command1)
                 m_command1->setText(CaptionClosed);
             QCoreApplication::instance()->removeEventFilter(this);
+            Q_EMIT seenChanged(false);
         });
     }
 }

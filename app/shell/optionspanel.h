@@ -65,6 +65,9 @@ public Q_SLOTS:
 Q_SIGNALS:
     // A slide has ended and the panel is in its new state.
     void slideFinished();
+    // What lies in the panel can be seen (an opening slide starts) or no
+    // longer (a closing slide has ended).
+    void seenChanged(bool seen);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,6 +1,7 @@
 #include "startuptrace.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
 
@@ -43,19 +44,29 @@ void StartupTrace::watchFirstPaint(QWidget *window) {
 }
 
 bool StartupTrace::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_window && event->type() == QEvent::Paint) {
+    if (watched == m_window && event->type() == QEvent::Paint && m_after.isEmpty()) {
         m_window->removeEventFilter(this);
         // The flush to the screen follows at once, in this same call.
         mark("painted");
         m_heartbeat.setInterval(HeartbeatMs);
         m_heartbeat.setTimerType(Qt::PreciseTimer);
         connect(&m_heartbeat, &QTimer::timeout, this, &StartupTrace::beat);
-        m_sinceBeat.start();
-        m_watching.start();
-        m_heartbeat.start();
+        startWatch("the first paint");
         QTimer::singleShot(0, this, &StartupTrace::writeSteps);
+        // What a click sets off (the options panel's page) is watched as well.
+        QCoreApplication::instance()->installEventFilter(this);
+    } else if (event->type() == QEvent::MouseButtonPress && !m_heartbeat.isActive()) {
+        startWatch("a click at " + QByteArray::number(monotonicMicroseconds()));
     }
     return QObject::eventFilter(watched, event);
+}
+
+void StartupTrace::startWatch(const QByteArray &after) {
+    m_after = after;
+    m_longestMs = 0;
+    m_sinceBeat.start();
+    m_watching.start();
+    m_heartbeat.start();
 }
 
 void StartupTrace::writeSteps() {
@@ -72,8 +83,7 @@ void StartupTrace::beat() {
     if (m_watching.elapsed() < WatchSeconds * 1000)
         return;
     m_heartbeat.stop();
-    std::fprintf(stderr,
-                 "sintonet-valdren: blocked longest=%lld ms after the first paint, over %d s\n",
-                 static_cast<long long>(m_longestMs), WatchSeconds);
+    std::fprintf(stderr, "sintonet-valdren: blocked longest=%lld ms after %s, over %d s\n",
+                 static_cast<long long>(m_longestMs), m_after.constData(), WatchSeconds);
     std::fflush(stderr);
 }

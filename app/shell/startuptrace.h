@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
@@ -19,6 +20,8 @@ class QWidget;
 // and, some seconds later, the longest time the user interface could not
 // answer in that while:
 //   sintonet-valdren: blocked longest=<ms> after the first paint, over <s> s
+// Each later mouse press starts such a watch again, written as
+//   sintonet-valdren: blocked longest=<ms> after a click at <us>, over <s> s
 // Without the variable nothing is measured or written.
 class StartupTrace : public QObject {
     Q_OBJECT
@@ -39,6 +42,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void startWatch(const QByteArray &after);
     void writeSteps();
     void beat();
 
@@ -49,4 +53,5 @@ private:
     QElapsedTimer m_sinceBeat;
     QElapsedTimer m_watching;
     qint64 m_longestMs = 0;
+    QByteArray m_after;
 };

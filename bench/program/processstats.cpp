@@ -53,6 +53,11 @@ qint64 proportionalKiB(qint64 pid) {
     return fieldKiB('\n' + readProc(pid, "smaps_rollup"), "Pss:");
 }
 
+qint64 privateKiB(qint64 pid) {
+    const QByteArray rollup = '\n' + readProc(pid, "smaps_rollup");
+    return fieldKiB(rollup, "Private_Clean:") + fieldKiB(rollup, "Private_Dirty:");
+}
+
 QList<qint64> descendants(qint64 pid) {
     QHash<qint64, QList<qint64>> children;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);

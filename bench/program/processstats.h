@@ -11,6 +11,8 @@ double cpuSeconds(qint64 pid);
 // among their users), in KiB.
 qint64 residentKiB(qint64 pid);
 qint64 proportionalKiB(qint64 pid);
+// Memory no other process shares (Uss: Private_Clean + Private_Dirty), in KiB.
+qint64 privateKiB(qint64 pid);
 // Every process started by the given one, and by those, still running.
 QList<qint64> descendants(qint64 pid);
 

@@ -197,9 +197,16 @@ QRect XWatch::windowRect(uint32_t window) {
 void XWatch::checkPainted() {
     if (m_paintedAt || !m_window)
         return;
-    const QRect rect = windowRect().intersected(QRect(0, 0, 32767, 32767));
+    if (colours(windowRect()) >= 8) {
+        m_paintedAt = now();
+        m_backup.stop();
+    }
+}
+
+int XWatch::colours(const QRect &screenRect, int enough) {
+    const QRect rect = screenRect.intersected(QRect(0, 0, 32767, 32767));
     if (rect.isEmpty())
-        return;
+        return 0;
     // Read from the root window: what the screen shows, never refused for a
     // window that reaches past the screen's edge.
     xcb_get_image_reply_t *image = xcb_get_image_reply(
@@ -208,20 +215,17 @@ void XWatch::checkPainted() {
                       int16_t(rect.y()), uint16_t(rect.width()), uint16_t(rect.height()), ~0u),
         nullptr);
     if (!image)
-        return;
+        return 0;
     const int bytes = xcb_get_image_data_length(image);
     const uint8_t *data = xcb_get_image_data(image);
-    QSet<uint32_t> colours;
-    for (int i = 0; i + 4 <= bytes && colours.size() < 8; i += 4 * 7) {
+    QSet<uint32_t> seen;
+    for (int i = 0; i + 4 <= bytes && seen.size() < enough; i += 4 * 7) {
         uint32_t pixel;
         std::memcpy(&pixel, data + i, 4);
-        colours.insert(pixel & 0xffffff);
+        seen.insert(pixel & 0xffffff);
     }
     std::free(image);
-    if (colours.size() >= 8) {
-        m_paintedAt = now();
-        m_backup.stop();
-    }
+    return int(seen.size());
 }
 
 void XWatch::raise(uint32_t window) {

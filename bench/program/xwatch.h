@@ -37,6 +37,8 @@ public:
     uint32_t window() const { return m_window; }
     // A window's rectangle on the screen; the watched one's by default.
     QRect windowRect(uint32_t window = 0);
+    // How many colours a rectangle of the screen shows, counted up to enough.
+    int colours(const QRect &screenRect, int enough = 8);
     // Puts a window above the others (there is no window manager to ask).
     void raise(uint32_t window);
 

@@ -8,9 +8,12 @@ class AdvertisingPanel {
 public:
     virtual ~AdvertisingPanel() = default;
 
-    // Starts showing the page at the address and returns at once; whatever
-    // the page does afterwards is the browser's affair.
+    // Remembers the page to show and returns at once; whatever the page does
+    // afterwards is the browser's affair.
     virtual void navigate(const QUrl &address) = 0;
+
+    // Whether the page can be seen: the options panel is opening or open.
+    virtual void setSeen(bool seen) { Q_UNUSED(seen); }
 
     // The page that ships with the program, so it shows without a network.
     static QUrl pageAddress() { return QUrl(QStringLiteral("qrc:/advert/propaganda.html")); }

@@ -2,64 +2,52 @@
 
 #include "advertisingpanel.h"
 
-#include <QPointer>
-#include <QRegion>
+#include <QProcess>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
-class QWebEngineView;
-class QWindow;
-struct WebViewModule;
-
-// The advertising panel on a real web view. The web engine is heavy: loading
-// it starts OpenGL, takes a hundred megabytes and blocks the user-interface
-// thread for a noticeable time. So the view is made only when the panel can
-// first be seen: shown, its window on screen, the panel inside the window's
-// outline, and that outline still for a moment (the options panel's slide
-// over). Until then the panel remembers the address it was told and shows
-// the page's background colour.
-//
-// The view lives in a native window of its own inside the panel's, so that
-// the main window stays the plain window it was made as: an OpenGL child
-// would have Qt make the main window anew, and draw all of it through OpenGL.
+// The advertising panel. The web engine costs some two hundred megabytes and
+// holds up the thread that starts it, so it runs in a helper process of ours
+// (sintonet-valdren-web) whose view lies in this panel's native window. The
+// helper starts when the page can be seen, keeps its page while the options
+// panel is open or soon reopened, and ends once the panel has stayed closed
+// for a while; the next opening loads the page afresh. The program never
+// waits on the helper: until its first frame the box shows the page's
+// background colour, and a helper that fails leaves the box so.
 class WebAdvertisingPanel : public QWidget, public AdvertisingPanel {
     Q_OBJECT
 
 public:
-    explicit WebAdvertisingPanel(QWidget *parent = nullptr);
+    static constexpr int DefaultLingerMs = 30000;
+    // How long the helper may take to place its view before it counts as hung.
+    static constexpr int StartLimitMs = 20000;
+
+    explicit WebAdvertisingPanel(QWidget *parent = nullptr, int lingerMs = DefaultLingerMs);
     ~WebAdvertisingPanel() override;
 
     void navigate(const QUrl &address) override;
+    void setSeen(bool seen) override;
 
-    // The web view, once made; null until the panel could first be seen.
-    QWebEngineView *view() const { return m_view; }
+    // The running helper's process id; 0 when there is none.
+    qint64 helperId() const;
 
 Q_SIGNALS:
-    // The page finished loading (ok false when it could not be shown).
-    void loadFinished(bool ok);
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    // The helper has placed its view in the box.
+    void helperReady();
 
 private:
-    void watchWindow();
-    bool insideWindow() const;
-    bool withinOutline() const;
-    void considerView();
-    void settled();
-    void makeView();
-    void embedView();
+    void startHelper();
+    void endHelper();
+    void readHelper();
+    void helperFailed(const QString &why);
+    void helperFinished(QProcess *helper);
 
     QUrl m_address;
-    QWebEngineView *m_view = nullptr;
-    QWidget *m_viewWindow = nullptr;
-    const WebViewModule *m_module = nullptr;
-    bool m_moduleMissing = false;
-    QPointer<QWidget> m_watchedWindow;
-    QPointer<QWindow> m_watchedHandle;
-    QTimer m_settle;
-    QRegion m_outline;
+    bool m_seen = false;
+    QProcess *m_helper = nullptr;
+    QByteArray m_output;
+    bool m_ready = false;
+    QTimer m_linger;
+    QTimer m_startLimit;
 };

@@ -12,9 +12,8 @@ const char DisableSandbox[] = "QTWEBENGINE_DISABLE_SANDBOX";
 }
 
 QString prepare(bool runningAsRoot) {
-    // Nothing of OpenGL here: the panel starts it with the engine, when a
-    // page is first to be seen (asking for shared contexts now would start
-    // OpenGL with the application, at every start).
+    // Set in the program, the variable reaches every helper it starts, and
+    // the notice is written once, not at every opening.
     if (!runningAsRoot || qgetenv(DisableSandbox) == "1")
         return QString();
     qputenv(DisableSandbox, "1");

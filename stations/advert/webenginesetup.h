@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// What the web engine reads once, when it starts: it must be in place before
-// the QApplication is constructed.
+// What the web engine reads once, when it starts in the page's helper: it must
+// be in place before the QApplication is constructed, in the program (whose
+// environment the helper inherits) or in the helper started by hand.
 namespace WebEngineSetup {
 
 // For main(), before the QApplication: prepares the engine for the user the

@@ -48,7 +48,10 @@ QList<Option> radioDefaults() {
         {"cache", "yes"},
         {"cache-secs", "20"},
         {"demuxer-max-bytes", "2MiB"},
-        {"demuxer-max-back-bytes", "0"},
+        // A little behind the play position, not none: the engine keeps a station's new
+        // titles with what it has already read, and with no back buffer it drops them, so
+        // the first title would be the only one ever seen.
+        {"demuxer-max-back-bytes", "64KiB"},
         // Let the network library reconnect a dropped live stream by itself
         // before the component's own retry takes over.
         {"stream-lavf-o", "reconnect=1,reconnect_streamed=1,reconnect_delay_max=2"},

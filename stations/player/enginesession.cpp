@@ -59,8 +59,10 @@ EngineSession::EngineSession(const QString &name, VolumeScale scale, QObject *pa
     connect(&m_resolver, &StreamResolver::abandoned, this, &EngineSession::abandonTry);
     m_retryTimer.setSingleShot(true);
     connect(&m_retryTimer, &QTimer::timeout, this, [this] {
-        if (!m_address.isEmpty())
+        if (!m_address.isEmpty()) {
+            m_failure = Failure::None;
             m_resolver.begin(m_address);
+        }
     });
     // The first open() does not wait for an engine still starting: it looks
     // again at this pace, and plays once the engine is there.
@@ -137,6 +139,7 @@ void EngineSession::open(const QString &address) {
 
     stop();
     m_address = url;
+    m_failure = Failure::None;
     m_reconnect.restart();
     setState(State::Opening);
     if (starting)
@@ -155,6 +158,7 @@ void EngineSession::openOnceEngineStarted() {
     if (!engine()) {
         qWarning("%s: the playback engine did not start", qPrintable(m_name));
         m_address.clear();
+        m_failure = Failure::NoEngine;
         setState(State::Failed);
         return;
     }
@@ -256,6 +260,7 @@ void EngineSession::handleEvent(const mpv_event &event) {
         m_mpv = nullptr;
         m_engineGone = true;
         stop();
+        m_failure = Failure::NoEngine;
         setState(State::Failed);
         break;
     default:
@@ -267,6 +272,10 @@ void EngineSession::handleEndOfEntry(const mpv_event &event) {
     const auto *end = static_cast<const mpv_event_end_file *>(event.data);
     if (!m_entries.remove(end->playlist_entry_id))
         return;
+    // The last error met says why, should the station be given up.
+    if (end->reason == MPV_END_FILE_REASON_ERROR)
+        m_failure =
+            end->error == MPV_ERROR_LOADING_FAILED ? Failure::Unreachable : Failure::NoAudio;
     if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
         // A playlist the engine read itself: its entries are this try's now.
         m_redirected = true;
@@ -281,6 +290,7 @@ void EngineSession::handleEndOfEntry(const mpv_event &event) {
     } else if (end->reason == MPV_END_FILE_REASON_ERROR && end->error == MPV_ERROR_AO_INIT_FAILED) {
         // No other entry plays without an output either; the engine would
         // otherwise go on to them, and we would read the stream as a playlist.
+        m_failure = Failure::NoOutput;
         abandonTry("no audio output could be opened");
         return;
     } else if (end->playlist_entry_id == m_currentEntry && m_entryLoaded) {
@@ -392,6 +402,8 @@ void EngineSession::abandonTry(const char *why) {
     if (m_address.isEmpty())
         return;
     qWarning("%s: %s: %s", qPrintable(m_name), why, m_address.toEncoded().constData());
+    if (m_failure != Failure::NoOutput)
+        m_failure = Failure::TooFar;
     clearEngineTry();
     m_resolver.cancel();
     if (m_mpv)
@@ -406,7 +418,25 @@ void EngineSession::giveUp() {
     }
     m_address.clear();
     setNowPlaying(QString(), QString());
+    if (m_failure == Failure::None)
+        m_failure = Failure::Unreachable;
     setState(State::Failed);
+}
+
+void EngineSession::reconnectNow(bool evenIfPlaying) {
+    const bool wanted =
+        m_state == State::Reconnecting || (evenIfPlaying && m_state == State::Playing);
+    if (m_address.isEmpty() || !wanted)
+        return;
+    m_reconnect.resume();
+    m_retryTimer.stop();
+    m_resolver.cancel();
+    clearEngineTry();
+    if (m_mpv)
+        command({"stop"});
+    m_failure = Failure::None;
+    setState(State::Reconnecting);
+    m_resolver.begin(m_address);
 }
 
 void EngineSession::reconnectAfter(int delayMs) {

@@ -46,6 +46,17 @@ public:
     };
     Q_ENUM(State)
 
+    // Why the state turned to Failed.
+    enum class Failure {
+        None,
+        NoEngine,    // the playback engine did not start
+        NoOutput,    // no audio output could be opened
+        Unreachable, // refused, not found, or no answer
+        NoAudio,     // something answered, but nothing in it plays
+        TooFar,      // the playlists went on beyond the limits of one try
+    };
+    Q_ENUM(Failure)
+
     // name tags the log and the files that SINTONET_MPV_OPTIONS makes the
     // engine write. Sets the process's LC_NUMERIC to "C" as the engine
     // requires: make the session after the QApplication.
@@ -64,10 +75,17 @@ public:
     // state turns to Failed.
     void open(const QString &address);
     void stop();
+    // The machine woke up or the network came back: a station that dropped is tried again
+    // at once, with short pauses again should that fail too; with evenIfPlaying, so is one
+    // still playing, whose connection may not have lived through the sleep. Anything else is
+    // left as it is.
+    void reconnectNow(bool evenIfPlaying);
     // Never fails: the value is held at the ends of the scale.
     void setVolume(int value);
 
     State state() const { return m_state; }
+    // None unless the state is Failed.
+    Failure failure() const { return m_state == State::Failed ? m_failure : Failure::None; }
     QString stationName() const { return m_stationName; }
     QString title() const { return m_title; }
 
@@ -134,6 +152,8 @@ private:
     QTimer m_engineWait;
 
     State m_state = State::Stopped;
+    // What the current try met so far; told once the station is given up.
+    Failure m_failure = Failure::None;
     QString m_stationName;
     QString m_title;
 

@@ -1,7 +1,5 @@
 #include "mpvlibrary.h"
 
-#include "residentpages.h"
-
 #include <QtGlobal>
 
 #include <deque>
@@ -84,9 +82,6 @@ const MpvLibrary *load() {
         qWarning("libmpv cannot be loaded: %s", dlerror());
         return nullptr;
     }
-    // The program's start-up and this load are over: what they touched of the
-    // libraries and will not read again can go.
-    ResidentPages::releaseLibraryPages();
     static MpvLibrary library;
     const bool complete = resolve(handle, library.create, "mpv_create") &&
                           resolve(handle, library.initialize, "mpv_initialize") &&

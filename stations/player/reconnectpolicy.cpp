@@ -8,6 +8,12 @@ void ReconnectPolicy::restart() {
     m_playingFrom.reset();
 }
 
+void ReconnectPolicy::resume() {
+    m_delayMs = FirstDelayMs;
+    m_wasLive = true;
+    m_playingFrom.reset();
+}
+
 void ReconnectPolicy::playingFrom(qint64 nowMs) {
     m_playingFrom = nowMs;
 }

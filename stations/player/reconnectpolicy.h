@@ -19,6 +19,9 @@ public:
 
     // A new station: not known to be live, and the first pause short.
     void restart();
+    // The machine woke up or the network came back under a station that played: it is worth
+    // trying again at once, and the pauses start short again.
+    void resume();
     // Sound started coming out at this moment.
     void playingFrom(qint64 nowMs);
     // A live station dropped at this moment: the pause before the next try.

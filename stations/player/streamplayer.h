@@ -36,7 +36,11 @@ public:
     void setVolume(int value) override { m_session.setVolume(value); }
     void takeFocus() override { setFocus(Qt::OtherFocusReason); }
 
+    // See EngineSession.
+    void reconnectNow(bool evenIfPlaying) { m_session.reconnectNow(evenIfPlaying); }
+
     State state() const { return m_session.state(); }
+    EngineSession::Failure failure() const { return m_session.failure(); }
     QString stationName() const { return m_session.stationName(); }
     QString title() const { return m_session.title(); }
 

@@ -1,11 +1,9 @@
-#include "legacytext.h"
 #include "mediacontrols.h"
 #include "mprisservice.h"
+#include "privatebus.h"
 #include "session.h"
-#include "testfiles.h"
 
 #include <QDBusArgument>
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
@@ -13,19 +11,12 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QEventLoop>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
-#include <QXmlStreamReader>
 
 #include <functional>
 #include <memory>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -43,7 +34,6 @@ public:
     std::function<void()> whileConnecting;
 
     StandInControls() { session.setVolumeStep(10); }
-    bool isPlaying() const { return session.connected(); }
     void connectOrCut() override {
         ++connectOrCutCalls;
         session.setConnected(!session.connected());
@@ -57,25 +47,21 @@ public:
     void raiseWindow() override { ++raises; }
 };
 
-class ChangeRecorder : public QObject {
+// A service on the bus, with what it reads and what it signals.
+class Published : public QObject {
     Q_OBJECT
 
 public:
+    StandInControls controls;
+    MprisService service{controls.session, controls};
     QList<QVariantMap> changes;
+    QString name() const { return service.serviceName(); }
 
 public Q_SLOTS:
     void changed(const QString &interface, const QVariantMap &properties, const QStringList &) {
         if (interface == PlayerInterface)
             changes.append(properties);
     }
-};
-
-// A service on the bus with what it reads and what it signals.
-struct Published {
-    StandInControls controls;
-    MprisService service{controls.session, controls};
-    ChangeRecorder recorder;
-    QString name() const { return service.serviceName(); }
 };
 
 QVariantMap asMap(const QVariant &value) {
@@ -90,19 +76,16 @@ class TestMprisService : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_busDir;
-    QProcess m_busDaemon;
-    QString m_busAddress;
+    PrivateBus m_bus;
     std::unique_ptr<QDBusConnection> m_client;
     int m_connections = 0;
 
     // Each service gets a connection of its own, apart from the client's, so every call
     // really crosses the bus.
     bool publish(Published &p) {
-        const QString connection = u"service%1"_s.arg(++m_connections);
-        return p.service.start(QDBusConnection::connectToBus(m_busAddress, connection)) &&
+        return p.service.start(m_bus.connect(u"service%1"_s.arg(++m_connections))) &&
                m_client->connect(p.name(), MprisService::ObjectPath, PropertiesInterface,
-                                 u"PropertiesChanged"_s, &p.recorder,
+                                 u"PropertiesChanged"_s, &p,
                                  SLOT(changed(QString, QVariantMap, QStringList)));
     }
 
@@ -124,56 +107,51 @@ private:
         return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
 
-    QString playerctl(const QStringList &arguments) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, m_busAddress);
-        process.setProcessEnvironment(environment);
-        QSignalSpy finished(&process, &QProcess::finished);
-        process.start(u"playerctl"_s, QStringList{u"--player=sintonetvaldren"_s} + arguments);
-        if (!finished.wait(10000))
-            return u"(no answer)"_s;
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-    }
-
 private Q_SLOTS:
-    // A session bus of the test's own, with nothing to start on demand.
     void initTestCase() {
-        if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty())
+        if (!PrivateBus::available())
             QSKIP("dbus-daemon is not installed");
-        const QString config = m_busDir.filePath(u"session.conf"_s);
-        QVERIFY(TestFiles::write(
-            config, u"<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                    "<auth>EXTERNAL</auth><policy context=\"default\">"
-                    "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                    "<allow own=\"*\"/></policy></busconfig>\n"_s.arg(m_busDir.path())
-                        .toUtf8()));
-        m_busDaemon.start(u"dbus-daemon"_s,
-                          {u"--config-file="_s + config, u"--nofork"_s, u"--print-address=1"_s});
-        QTRY_VERIFY_WITH_TIMEOUT(m_busDaemon.canReadLine(), 10000);
-        m_busAddress = QString::fromUtf8(m_busDaemon.readLine()).trimmed();
-        m_client = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(m_busAddress, u"client"_s));
+        QVERIFY(m_bus.start());
+        m_client = std::make_unique<QDBusConnection>(m_bus.connect(u"client"_s));
         QVERIFY(m_client->isConnected());
     }
 
-    void cleanupTestCase() {
-        m_client.reset();
-        m_busDaemon.kill();
-        m_busDaemon.waitForFinished();
-    }
-
-    void appearsUnderItsNameWithWhoItIs() {
+    void appearsUnderItsNameAndDescribesWhatItAnswers() {
         Published p;
         QVERIFY(publish(p));
         QCOMPARE(p.name(), MprisService::BaseServiceName);
-        QTRY_VERIFY(m_client->interface()->isServiceRegistered(MprisService::BaseServiceName));
         QCOMPARE(property(p.name(), RootInterface, u"Identity"_s).toString(),
                  u"Sintonet Valdren"_s);
         QCOMPARE(property(p.name(), RootInterface, u"DesktopEntry"_s).toString(),
                  u"sintonet-valdren"_s);
         call(p.name(), RootInterface, u"Raise"_s);
         QCOMPARE(p.controls.raises, 1);
+        // Clients that read the description first must find every property that is
+        // answered, of the type it is answered in.
+        const QString xml =
+            call(p.name(), u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s)
+                .arguments()
+                .value(0)
+                .toString();
+        const QRegularExpression described(u"<property name=\"(\\w+)\" type=\"([^\"]+)\""_s);
+        for (const QString &interface : {RootInterface, PlayerInterface}) {
+            const QString part = xml.section(u"<interface name=\"%1\">"_s.arg(interface), 1, 1)
+                                     .section(u"</interface>"_s, 0, 0);
+            QMap<QString, QString> types;
+            for (const QRegularExpressionMatch &m : described.globalMatch(part))
+                types.insert(m.captured(1), m.captured(2));
+            const QVariantMap all = asMap(
+                call(p.name(), PropertiesInterface, u"GetAll"_s, {interface}).arguments().value(0));
+            QVERIFY(!types.isEmpty());
+            QCOMPARE(all.keys(), types.keys());
+            for (auto it = all.begin(); it != all.end(); ++it) {
+                const QVariant &v = *it;
+                QCOMPARE(v.metaType() == QMetaType::fromType<QDBusArgument>()
+                             ? v.value<QDBusArgument>().currentSignature()
+                             : QString::fromLatin1(QDBusMetaType::typeToSignature(v.metaType())),
+                         types.value(it.key()));
+            }
+        }
 
         // A second running copy still shows, under a name of its own.
         Published other;
@@ -181,62 +159,22 @@ private Q_SLOTS:
         QVERIFY(other.name().startsWith(MprisService::BaseServiceName + u".instance"_s));
     }
 
-    // Clients that read the description first must find every property that is answered,
-    // of the type it is answered in.
-    void describesWhatItAnswers() {
-        Published p;
-        QVERIFY(publish(p));
-        QXmlStreamReader xml(
-            call(p.name(), u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s)
-                .arguments()
-                .value(0)
-                .toString());
-        QString interface;
-        QMap<QString, QStringList> described;
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement)
-                continue;
-            const QXmlStreamAttributes attributes = xml.attributes();
-            if (xml.name() == u"interface")
-                interface = attributes.value(u"name"_s).toString();
-            if (xml.name() != u"property" || !interface.startsWith(RootInterface))
-                continue;
-            const QString name = attributes.value(u"name"_s).toString();
-            const QVariant value = property(p.name(), interface, name);
-            const QString type =
-                value.metaType() == QMetaType::fromType<QDBusArgument>()
-                    ? value.value<QDBusArgument>().currentSignature()
-                    : QString::fromLatin1(QDBusMetaType::typeToSignature(value.metaType()));
-            QVERIFY2(type == attributes.value(u"type"_s), qPrintable(name + u" is "_s + type));
-            described[interface].append(name);
-        }
-        QVERIFY(!xml.hasError());
-        QCOMPARE(described.keys(), (QStringList{RootInterface, PlayerInterface}));
-        for (auto it = described.begin(); it != described.end(); ++it) {
-            it->sort();
-            QCOMPARE(asMap(call(p.name(), PropertiesInterface, u"GetAll"_s, {it.key()})
-                               .arguments()
-                               .value(0))
-                         .keys(),
-                     *it);
-        }
-    }
-
     void playAndStopRunTheConnectActionAsAClickWould() {
-        if (QStandardPaths::findExecutable(u"playerctl"_s).isEmpty())
-            QSKIP("playerctl is not installed");
         Published p;
         QVERIFY(publish(p));
-        QCOMPARE(playerctl({u"status"_s}), u"Stopped"_s);
+        const auto status = [&] {
+            return property(p.name(), PlayerInterface, u"PlaybackStatus"_s).toString();
+        };
+        QCOMPARE(status(), u"Stopped"_s);
         // Each asks for the connect action only where it changes something.
         const QList<std::tuple<QString, int, QString>> steps = {
-            {u"play"_s, 1, u"Playing"_s},       {u"play"_s, 1, u"Playing"_s},
-            {u"stop"_s, 2, u"Stopped"_s},       {u"pause"_s, 2, u"Stopped"_s},
-            {u"play-pause"_s, 3, u"Playing"_s}, {u"pause"_s, 4, u"Stopped"_s}};
-        for (const auto &[command, calls, status] : steps) {
-            playerctl({command});
+            {u"Play"_s, 1, u"Playing"_s},      {u"Play"_s, 1, u"Playing"_s},
+            {u"Stop"_s, 2, u"Stopped"_s},      {u"Pause"_s, 2, u"Stopped"_s},
+            {u"PlayPause"_s, 3, u"Playing"_s}, {u"Pause"_s, 4, u"Stopped"_s}};
+        for (const auto &[method, calls, now] : steps) {
+            call(p.name(), PlayerInterface, method);
             QTRY_COMPARE(p.controls.connectOrCutCalls, calls);
-            QCOMPARE(playerctl({u"status"_s}), status);
+            QCOMPARE(status(), now);
         }
     }
 
@@ -258,51 +196,60 @@ private Q_SLOTS:
         QTRY_VERIFY(nested);
         QCoreApplication::processEvents();
         QCOMPARE(p.controls.connectOrCutCalls, 1);
-        QVERIFY(p.controls.isPlaying());
+        QVERIFY(p.controls.session.connected());
     }
 
-    void metadataFollowsTheStationAndItsTitle() {
+    void statusAndMetadataFollowTheStationAndItsTitle() {
         Published p;
         QVERIFY(publish(p));
-        const auto metadata = [&](int change) {
-            return asMap(change < 0 ? property(p.name(), PlayerInterface, u"Metadata"_s)
-                                    : p.recorder.changes.value(change).value(u"Metadata"_s));
+        Session &session = p.controls.session;
+        const auto change = [&](int i, const QString &key) {
+            return p.changes.value(i).value(key);
         };
-        const auto trackOf = [](const QVariantMap &m) {
-            return m.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path();
+        const auto trackOf = [](const QVariant &m) {
+            return asMap(m).value(u"mpris:trackid"_s).value<QDBusObjectPath>().path();
         };
         // Nothing connected yet: no track.
-        QCOMPARE(trackOf(metadata(-1)), u"/org/mpris/MediaPlayer2/TrackList/NoTrack"_s);
-        QVERIFY(!metadata(-1).contains(u"xesam:title"_s));
+        const QVariant none = property(p.name(), PlayerInterface, u"Metadata"_s);
+        QCOMPARE(trackOf(none), u"/org/mpris/MediaPlayer2/TrackList/NoTrack"_s);
+        QVERIFY(!asMap(none).contains(u"xesam:title"_s));
 
         // A connect changes several things; the desktop hears of them together.
-        p.controls.session.setConnected(true);
-        p.controls.session.setShown(u"España"_s, u"Radio Nacional"_s);
-        QTRY_COMPARE(p.recorder.changes.size(), 1);
-        QCOMPARE(p.recorder.changes[0].value(u"PlaybackStatus"_s).toString(), u"Playing"_s);
-        QCOMPARE(metadata(0).value(u"xesam:title"_s).toString(), u"Radio Nacional"_s);
-        QCOMPARE(metadata(0).value(u"xesam:album"_s).toString(), u"España"_s);
-        QVERIFY(!trackOf(metadata(0)).startsWith(u"/org/mpris/"_s)); // that space is reserved
+        session.setConnected(true);
+        session.setShown(u"España"_s, u"Radio Nacional"_s);
+        QTRY_COMPARE(p.changes.size(), 1);
+        QCOMPARE(change(0, u"PlaybackStatus"_s).toString(), u"Playing"_s);
+        QCOMPARE(asMap(change(0, u"Metadata"_s)).value(u"xesam:title"_s), u"Radio Nacional"_s);
+        QCOMPARE(asMap(change(0, u"Metadata"_s)).value(u"xesam:album"_s), u"España"_s);
+        QVERIFY(!trackOf(change(0, u"Metadata"_s)).startsWith(u"/org/mpris/"_s)); // reserved
 
-        // The station announces a title sent in Windows-1252: a new track, by the station.
-        p.controls.session.setTitle(
-            LegacyText::decode("Canci\xf3n de la ma\xf1\x61na \x96 Orquesta"));
-        QTRY_COMPARE(p.recorder.changes.size(), 2);
-        QCOMPARE(p.recorder.changes[1].keys(), QStringList{u"Metadata"_s});
-        QVERIFY(trackOf(metadata(1)) != trackOf(metadata(0)));
-        QCOMPARE(metadata(1).value(u"xesam:title"_s).toString(),
+        // The station announces a title: a new track, by the station.
+        session.setTitle(u"Canción de la mañana – Orquesta"_s);
+        QTRY_COMPARE(p.changes.size(), 2);
+        QCOMPARE(p.changes[1].keys(), QStringList{u"Metadata"_s});
+        QVERIFY(trackOf(change(1, u"Metadata"_s)) != trackOf(change(0, u"Metadata"_s)));
+        QCOMPARE(asMap(change(1, u"Metadata"_s)).value(u"xesam:title"_s),
                  u"Canción de la mañana – Orquesta"_s);
-        QCOMPARE(metadata(1).value(u"xesam:artist"_s).toStringList(),
+        QCOMPARE(asMap(change(1, u"Metadata"_s)).value(u"xesam:artist"_s).toStringList(),
                  QStringList{u"Radio Nacional"_s});
 
         // Looking again with nothing changed says nothing.
         p.service.controlsChanged();
-        p.controls.session.setTitle(QString());
-        QTRY_COMPARE(p.recorder.changes.size(), 3);
-        QCOMPARE(metadata(2).value(u"xesam:title"_s).toString(), u"Radio Nacional"_s);
+        session.setTitle(QString());
+        QTRY_COMPARE(p.changes.size(), 3);
+        QCOMPARE(asMap(change(2, u"Metadata"_s)).value(u"xesam:title"_s), u"Radio Nacional"_s);
 
+        // "Cortar" stays while the station is silent, failed or being tried again; the
+        // desktop hears only what plays.
+        for (const auto &[sound, status] : {std::pair{Session::Sound::Lost, u"Stopped"_s},
+                                            {Session::Sound::Expected, u"Playing"_s},
+                                            {Session::Sound::Failed, u"Stopped"_s}}) {
+            session.setSound(sound);
+            QTRY_COMPARE(change(p.changes.size() - 1, u"PlaybackStatus"_s), status);
+        }
         // A getter answers with the session as it is, before the signal goes out.
-        p.controls.session.setConnected(false);
+        session.setSound(Session::Sound::Expected);
+        session.setConnected(false);
         QCOMPARE(property(p.name(), PlayerInterface, u"PlaybackStatus"_s).toString(), u"Stopped"_s);
     }
 
@@ -310,40 +257,35 @@ private Q_SLOTS:
         Published p;
         QVERIFY(publish(p));
         QCOMPARE(property(p.name(), PlayerInterface, u"Volume"_s).toDouble(), 1.0);
-        // Beyond the ends: the loudest step and "Silencio".
-        for (const double volume : {0.37, 1.5, -0.2}) {
-            const QVariant value = QVariant::fromValue(QDBusVariant(volume));
-            QCOMPARE(
-                call(p.name(), PropertiesInterface, u"Set"_s, {PlayerInterface, u"Volume"_s, value})
-                    .type(),
-                QDBusMessage::ReplyMessage);
-        }
-        // Refused with the proper error, and nothing chosen: the wrong type (even a string
-        // that reads as a number), a property that cannot be set, one that does not exist.
-        const QList<std::tuple<QString, QString, QVariant, QString>> refused = {
+        // Taken: beyond the ends, the loudest step and "Silencio"; any other number is a
+        // volume too. Refused with the proper error, and nothing chosen: the wrong type (even a
+        // string that reads as a number), a property that cannot be set, one that is not there.
+        const QList<std::tuple<QString, QString, QVariant, QString>> sets = {
+            {PlayerInterface, u"Volume"_s, 0.37, QString()},
+            {PlayerInterface, u"Volume"_s, 1.5, QString()},
+            {PlayerInterface, u"Volume"_s, -0.2, QString()},
+            {PlayerInterface, u"Volume"_s, 0, QString()},
             {PlayerInterface, u"Volume"_s, u"abc"_s, u"InvalidArgs"_s},
             {PlayerInterface, u"Volume"_s, u"0.5"_s, u"InvalidArgs"_s},
             {PlayerInterface, u"Volume"_s, true, u"InvalidArgs"_s},
             {PlayerInterface, u"Rate"_s, 2.0, u"PropertyReadOnly"_s},
             {RootInterface, u"Volume"_s, 0.5, u"UnknownProperty"_s},
             {u"org.example.Nothing"_s, u"Volume"_s, 0.5, u"UnknownInterface"_s}};
-        for (const auto &[interface, name, value, error] : refused) {
+        for (const auto &[interface, name, value, error] : sets) {
             const QDBusMessage reply =
                 call(p.name(), PropertiesInterface, u"Set"_s,
                      {interface, name, QVariant::fromValue(QDBusVariant(value))});
-            QCOMPARE(reply.errorName(), u"org.freedesktop.DBus.Error."_s + error);
+            QCOMPARE(reply.errorName(),
+                     error.isEmpty() ? QString() : u"org.freedesktop.DBus.Error."_s + error);
         }
-        // Any other number is a volume too.
-        call(p.name(), PropertiesInterface, u"Set"_s,
-             {PlayerInterface, u"Volume"_s, QVariant::fromValue(QDBusVariant(0))});
         QCOMPARE(p.controls.chosenSteps, (QList<int>{4, 10, 0, 0}));
-        QTRY_COMPARE(p.recorder.changes.size(), 3);
-        QCOMPARE(p.recorder.changes[0].value(u"Volume"_s).toDouble(), 0.4);
+        QTRY_COMPARE(p.changes.size(), 3);
+        QCOMPARE(p.changes[0].value(u"Volume"_s).toDouble(), 0.4);
 
         // A step chosen in the window is told too.
         p.controls.session.setVolumeStep(7);
-        QTRY_COMPARE(p.recorder.changes.size(), 4);
-        QCOMPARE(p.recorder.changes[3].value(u"Volume"_s).toDouble(), 0.7);
+        QTRY_COMPARE(p.changes.size(), 4);
+        QCOMPARE(p.changes[3].value(u"Volume"_s).toDouble(), 0.7);
     }
 
     void withoutABusTheProgramGoesOnSilently() {

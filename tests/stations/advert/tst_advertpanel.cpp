@@ -1,29 +1,79 @@
 #include "webadvertisingpanel.h"
-#include "webenginesetup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QTest>
-#include <QWebEngineHistory>
-#include <QWebEngineView>
+#include <QTimer>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
 
 namespace {
-
-bool near(QRgb pixel, QColor colour, int tolerance) {
-    return qAbs(qRed(pixel) - colour.red()) <= tolerance &&
-           qAbs(qGreen(pixel) - colour.green()) <= tolerance &&
-           qAbs(qBlue(pixel) - colour.blue()) <= tolerance;
-}
 
 // Share of the image's pixels close to the colour.
 double share(const QImage &image, QColor colour) {
     qsizetype hits = 0;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            hits += near(image.pixel(x, y), colour, 16);
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            hits += qAbs(qRed(p) - colour.red()) <= 16 && qAbs(qGreen(p) - colour.green()) <= 16 &&
+                    qAbs(qBlue(p) - colour.blue()) <= 16;
+        }
     return image.isNull() ? 0.0 : double(hits) / (image.width() * image.height());
 }
+
+QByteArray procFile(qint64 pid, const char *name) {
+    QFile file(u"/proc/%1/%2"_s.arg(pid).arg(QLatin1StringView(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Running, not a zombie left for a parent that is gone.
+bool alive(qint64 pid) {
+    const QByteArray stat = procFile(pid, "stat");
+    const qsizetype end = stat.lastIndexOf(')');
+    return end > 0 && stat.size() > end + 2 && stat[end + 2] != 'Z' && stat[end + 2] != 'X';
+}
+
+QList<qint64> descendants(qint64 pid) {
+    QList<qint64> found;
+    const QStringList entries = QDir(u"/proc"_s).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        const QByteArray stat = procFile(entry.toLongLong(), "stat");
+        const qsizetype end = stat.lastIndexOf(')');
+        if (end > 0 && stat.mid(end + 2).split(' ').value(1).toLongLong() == pid)
+            found << entry.toLongLong() << descendants(entry.toLongLong());
+    }
+    return found;
+}
+
+// The panel in a window, as the main window holds it.
+struct Host {
+    explicit Host(int lingerMs) {
+        window.resize(400, 200);
+        panel = new WebAdvertisingPanel(&window, lingerMs);
+        panel->move(20, 30);
+        panel->navigate(AdvertisingPanel::pageAddress());
+        window.show();
+    }
+    // What the X server shows in the box: the page's navy ground and orange
+    // ribbon, or only the navy of the box itself.
+    QImage box() const {
+        return window.screen()
+            ->grabWindow(window.winId(), panel->x(), panel->y(), panel->width(), panel->height())
+            .toImage();
+    }
+    bool pageDrawn() const { return share(box(), QColor(0xf2, 0x8c, 0x28)) > 0.08; }
+    bool blank() const { return share(box(), QColor(0x14, 0x32, 0x5c)) > 0.99; }
+
+    QWidget window;
+    WebAdvertisingPanel *panel;
+};
 
 } // namespace
 
@@ -31,44 +81,73 @@ class TestAdvertPanel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void showsTheShippedPageOnceTheWindowIsUp() {
-        QWidget window;
-        window.resize(400, 200);
-        WebAdvertisingPanel panel(&window);
-        panel.move(20, 30);
-        QCOMPARE(panel.size(), QSize(217, 81));
-        QSignalSpy loaded(&panel, &WebAdvertisingPanel::loadFinished);
+    void helperFollowsThePanel() {
+        Host host(300);
+        QVERIFY(QTest::qWaitForWindowExposed(&host.window));
+        QCOMPARE(host.panel->helperId(), 0);
+        for (int opening = 0; opening < 2; ++opening) {
+            host.panel->setSeen(true);
+            const qint64 helper = host.panel->helperId();
+            QVERIFY(helper != 0);
+            QTRY_VERIFY_WITH_TIMEOUT(host.pageDrawn(), 60000);
+            // The engine stays out of this process.
+            QVERIFY(!procFile(QCoreApplication::applicationPid(), "maps").contains("WebEngine"));
+            // Closed and at once reopened: the same helper, its page kept.
+            host.panel->setSeen(false);
+            host.panel->setSeen(true);
+            QCOMPARE(host.panel->helperId(), helper);
+            host.panel->setSeen(false);
+            QTRY_VERIFY_WITH_TIMEOUT(!alive(helper), 10000);
+            QCOMPARE(host.panel->helperId(), 0);
+            QTRY_VERIFY(host.blank());
+        }
+    }
 
-        panel.navigate(AdvertisingPanel::pageAddress());
-        window.show();
-        // Nothing of the engine may run before the window has been drawn.
-        QVERIFY(!panel.view());
+    void aKilledHelperIsStartedAgainOnTheNextOpening() {
+        Host host(30000);
+        host.panel->setSeen(true);
+        QTRY_VERIFY_WITH_TIMEOUT(host.pageDrawn(), 60000);
+        const qint64 helper = host.panel->helperId();
+        ::kill(pid_t(helper), SIGKILL);
+        QTRY_COMPARE(host.panel->helperId(), 0);
+        QTRY_VERIFY(host.blank());
+        host.panel->setSeen(false);
+        host.panel->setSeen(true);
+        QVERIFY(host.panel->helperId() != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(host.pageDrawn(), 60000);
+    }
 
-        QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 60000);
-        QCOMPARE(loaded.at(0).at(0).toBool(), true);
-        QCOMPARE(panel.view()->url(), AdvertisingPanel::pageAddress());
-        QCOMPARE(panel.view()->history()->count(), 1);
-
-        // What the X server really shows: the page's navy ground and its
-        // orange ribbon, not a blank panel.
-        QImage shown;
-        const auto grabPanel = [&] {
-            shown = window.screen()
-                        ->grabWindow(window.winId(), panel.x(), panel.y(), panel.width(),
-                                     panel.height())
-                        .toImage();
-            return share(shown, QColor(0x14, 0x32, 0x5c)) > 0.25 &&
-                   share(shown, QColor(0xf2, 0x8c, 0x28)) > 0.08;
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(grabPanel(), 30000);
-        QCOMPARE(loaded.count(), 1);
+    void helperEndsWithAKilledProgram() {
+        // This test as the program, the panel open, killed once its page shows.
+        QProcess program;
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QCoreApplication::applicationFilePath(), {u"--host"_s});
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += program.readAllStandardOutput()).contains("drawn"),
+                                 60000);
+        const QList<qint64> tree = descendants(program.processId());
+        QVERIFY(!tree.isEmpty());
+        program.kill();
+        QVERIFY(program.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(std::none_of(tree.begin(), tree.end(), alive), 10000);
     }
 };
 
 int main(int argc, char **argv) {
-    // As on the program's start-up: as root the engine needs its sandbox off.
-    WebEngineSetup::prepareBeforeApplication();
     QApplication app(argc, argv);
+    if (app.arguments().contains(u"--host"_s)) {
+        Host host(WebAdvertisingPanel::DefaultLingerMs);
+        if (!QTest::qWaitForWindowExposed(&host.window))
+            return 1;
+        host.panel->setSeen(true);
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, &app, [&] {
+            if (host.pageDrawn() && std::printf("drawn\n") && std::fflush(stdout) == 0)
+                look.stop();
+        });
+        look.start(100);
+        return app.exec();
+    }
     TestAdvertPanel test;
     return QTest::qExec(&test, argc, argv);
 }

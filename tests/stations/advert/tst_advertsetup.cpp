@@ -13,8 +13,6 @@ private Q_SLOTS:
     void otherUsersKeepTheSandbox() {
         QVERIFY(WebEngineSetup::prepare(false).isEmpty());
         QVERIFY(!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"));
-        // Start-up stays free of OpenGL: the panel starts it with the engine.
-        QVERIFY(!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts));
     }
 
     void rootSwitchesItOffAndSaysSoOnce() {

@@ -76,18 +76,13 @@ private Q_SLOTS:
         QVERIFY(m_server->start());
 
         m_window = new QWidget;
-        m_window->resize(300, 100);
         m_media = new StreamPlayer(u"MediaPlayer1"_s, VolumeScale::mediaPlayer(), m_window);
         m_real = new StreamPlayer(u"RealAudio1"_s, VolumeScale::realAudio(), m_window);
-        // Where the main window keeps them: above its top edge, out of sight.
-        m_media->setGeometry(0, -333, 32, 32);
-        m_real->setGeometry(40, -333, 32, 32);
     }
 
     void cleanupTestCase() { delete m_window; }
 
     void init() {
-        m_server->setLivePacing(2.0, 1.0);
         m_server->setIcy("Tone Radio", "Tone");
         setStep(10);
     }
@@ -100,7 +95,6 @@ private Q_SLOTS:
     void playsStreamsFilesAndPlaylists_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("component");
-        QTest::newRow("live mp3") << u"/live.mp3"_s << 0;
         QTest::newRow("mp3 file") << u"/file.mp3"_s << 0;
         QTest::newRow("pls") << u"/list.pls"_s << 1;
         QTest::newRow("m3u") << u"/list.m3u"_s << 0;
@@ -119,14 +113,14 @@ private Q_SLOTS:
                                                     .arg(capture.toneAmplitude(440, From, To))));
     }
 
-    void stopSilencesAndHangsUp() {
+    // The window suites see the station hung up and the state; here, what is heard.
+    void stopSilences() {
         QVERIFY(toneHeard(play(m_real)));
         // The engine writes sound on its own thread before its event reaches ours.
         QTRY_COMPARE(m_real->state(), StreamPlayer::State::Playing);
         const QString path = capturePath(m_real);
         const double atStop = WavCapture::read(path).seconds();
         QVERIFY(stopAndHangUp(m_real));
-        QCOMPARE(m_real->state(), StreamPlayer::State::Stopped);
         // The file stops growing, with little more than the output had taken in
         // already (the stop is asynchronous, and slow under the sanitizers).
         qint64 before = -1, size = QFileInfo(path).size();
@@ -137,13 +131,10 @@ private Q_SLOTS:
         }
         QCOMPARE(size, before);
         QVERIFY(WavCapture::read(path).seconds() < atStop + 0.5);
-        // Stopping again, with nothing playing, is harmless.
-        m_real->stop();
-        m_media->stop();
     }
 
     // Step 5 against step 10: the engine's volume is cubic, (5/10)^3 in amplitude; step 0
-    // is silent; both components sound the same.
+    // is silent; both components sound the same. A change while playing takes hold too.
     void volumeStepsSoundTheSameOnBothComponents() {
         QMap<int, double> heard[2];
         for (const int step : {10, 5, 0}) {
@@ -166,9 +157,8 @@ private Q_SLOTS:
         }
         QVERIFY(std::abs(heard[0][10] - heard[1][10]) < 0.01);
         QVERIFY(std::abs(heard[0][5] - heard[1][5]) < 0.005);
-    }
 
-    void volumeChangesWhilePlaying() {
+        setStep(10);
         QVERIFY(toneHeard(play(m_media)));
         m_media->setVolume(-1500);
         // Whatever was buffered plays out; after that, silence.
@@ -312,17 +302,6 @@ private Q_SLOTS:
         QCOMPARE(m_server->requests(u"/live.mp3"_s), before);
         QVERIFY(toneHeard(play(&fresh)));
         QVERIFY(stopAndHangUp(&fresh));
-    }
-
-    void takesTheFocusOutOfSight() {
-        m_window->show();
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window));
-        for (StreamPlayer *p : {m_real, m_media}) {
-            p->takeFocus();
-            QVERIFY(p->hasFocus());
-            QVERIFY(!m_window->rect().intersects(p->geometry()));
-        }
     }
 };
 

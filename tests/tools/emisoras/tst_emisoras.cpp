@@ -32,10 +32,6 @@ struct Result {
     QString err;
 };
 
-QString textOf(const CatalogueRecordset &rs, const QString &column) {
-    return rs.isNull(column) ? u"(Null)"_s : rs.text(column);
-}
-
 // Stations as the program lists them: for each country in its order, "País|Nombre|URL|Medio".
 QStringList programView(const QString &path) {
     const std::unique_ptr<TableCatalogue> c = JetCatalogue::open(path);
@@ -48,16 +44,17 @@ QStringList programView(const QString &path) {
         if (radios.atEnd())
             seen.append(paises.text(u"Paises"_s) + u"|"_s);
         for (; !radios.atEnd(); radios.moveNext()) {
-            seen.append(QStringList{paises.text(u"Paises"_s), textOf(radios, u"NombreRadio"_s),
-                                    textOf(radios, u"URLRadio"_s), textOf(radios, u"Medio"_s)}
-                            .join(u'|'));
+            QStringList row{paises.text(u"Paises"_s)};
+            for (const QString &column : {u"NombreRadio"_s, u"URLRadio"_s, u"Medio"_s})
+                row.append(radios.isNull(column) ? u"(Null)"_s : radios.text(column));
+            seen.append(row.join(u'|'));
         }
     }
     return seen;
 }
 
 QJsonObject directoryStation(const QString &name, const QString &url, const QString &resolved,
-                             int checkOk = 1, const QString &code = u"AR"_s) {
+                             int checkOk, const QString &code) {
     return {{u"name"_s, name},        {u"url"_s, url},        {u"url_resolved"_s, resolved},
             {u"countrycode"_s, code}, {u"codec"_s, u"MP3"_s}, {u"lastcheckok"_s, checkOk}};
 }
@@ -70,12 +67,11 @@ class TestEmisoras : public QObject {
     QTemporaryDir m_dir;
     QString m_catalogue;
 
-    // The tool on the test's catalogue; events keep flowing, so the test's own server answers.
-    Result run(QStringList arguments) {
-        arguments.prepend(m_catalogue);
-        arguments.prepend(u"--catalogo"_s);
+    // The tool, from a folder of its own, on the catalogue beside it, as a user runs it from the
+    // program's folder; events keep flowing, so the test's own server answers.
+    Result run(const QStringList &arguments) {
         QProcess p;
-        p.start(QStringLiteral(SV_EMISORAS), arguments);
+        p.start(file(u"sintonet-valdren-emisoras"_s), arguments);
         if (!p.waitForStarted(10000))
             return {};
         while (!p.waitForFinished(20))
@@ -89,8 +85,11 @@ class TestEmisoras : public QObject {
     QString file(const QString &name) const { return m_dir.filePath(name); }
 
 private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(QFile::copy(QStringLiteral(SV_EMISORAS), file(u"sintonet-valdren-emisoras"_s)));
+    }
+
     void init() {
-        QVERIFY(m_dir.isValid());
         m_catalogue = file(u"RadioStore.mdb"_s);
         QFile::remove(CatalogueReplacement::backupPath(m_catalogue));
         // A Null address and an empty name: what older files may hold is written back as is.
@@ -112,10 +111,10 @@ private Q_SLOTS:
         // The previous file is kept whole beside the new one.
         QCOMPARE(TestFiles::read(CatalogueReplacement::backupPath(m_catalogue)), original);
         QVERIFY(!QFile::exists(CatalogueReplacement::pendingPath(m_catalogue)));
-        r = run({u"agregar"_s, u"Uruguay"_s, u"El Espectador"_s, u"http://esp.example/"_s});
-        QCOMPARE(r.code, 0);
-        r = run({u"agregar"_s, u"Côte d'Ivoire"_s, u"Fréquence 2"_s, u"mms://f2.example/"_s});
-        QCOMPARE(r.code, 0);
+        for (const QStringList &added :
+             {QStringList{u"Uruguay"_s, u"El Espectador"_s, u"http://esp.example/"_s},
+              QStringList{u"Côte d'Ivoire"_s, u"Fréquence 2"_s, u"mms://f2.example/"_s}})
+            QCOMPARE(run(QStringList{u"agregar"_s} + added).code, 0);
 
         const QStringList expected = {u"Argentina|Mitre|https://mitre.example/m|RP"_s,
                                       u"Côte d'Ivoire|RTI|http://rti.example/|WMP"_s,
@@ -141,15 +140,15 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::read(m_catalogue), before);
 
         // Removing the last station of a country removes the country.
-        r = run({u"quitar"_s, u"uruguay"_s, u"el espectador"_s});
-        QCOMPARE(r.code, 0);
-        r = run({u"quitar"_s, u"España"_s, u"Radio Clásica"_s});
-        QCOMPARE(r.code, 0);
-        r = run({u"quitar"_s, u"España"_s, u"No existe"_s});
-        QCOMPARE(r.code, 1);
+        QCOMPARE(run({u"quitar"_s, u"uruguay"_s, u"el espectador"_s}).code, 0);
+        QCOMPARE(run({u"quitar"_s, u"España"_s, u"Radio Clásica"_s}).code, 0);
+        QCOMPARE(run({u"quitar"_s, u"España"_s, u"No existe"_s}).code, 1);
         r = run({u"listar"_s});
         QCOMPARE(r.out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
         QCOMPARE(programView(m_catalogue).size(), 5);
+        // Another catalogue is named with --catalogo.
+        r = run({u"--catalogo"_s, file(u"otro.mdb"_s), u"listar"_s});
+        QVERIFY2(r.code == 1 && r.err.contains(u"otro.mdb"_s), qPrintable(r.err));
     }
 
     void unsafeStationsAreRefused_data() {
@@ -174,8 +173,7 @@ private Q_SLOTS:
         QFETCH(QString, address);
         const QByteArray before = TestFiles::read(m_catalogue);
         const Result r = run({u"agregar"_s, country, name, address});
-        QCOMPARE(r.code, 1);
-        QVERIFY(!r.err.isEmpty());
+        QVERIFY2(r.code == 1 && !r.err.isEmpty(), qPrintable(r.err));
         QCOMPARE(TestFiles::read(m_catalogue), before);
         QVERIFY(!QFile::exists(CatalogueReplacement::backupPath(m_catalogue)));
     }
@@ -206,8 +204,7 @@ private Q_SLOTS:
                                  "File2=http://dos.example/\nTitle2=Dos\n"
                                  "File1=http://uno.example/\nTitle1=Caf\xe9 FM\n"
                                  "Version=2\n"));
-        r = run({u"importar"_s, file(u"lista.pls"_s), u"--pais=Perú"_s});
-        QCOMPARE(r.code, 0);
+        QCOMPARE(run({u"importar"_s, file(u"lista.pls"_s), u"--pais=Perú"_s}).code, 0);
 
         QVERIFY(
             TestFiles::write(file(u"lista.xspf"_s),
@@ -219,8 +216,7 @@ private Q_SLOTS:
                              "<track><title>Sin dirección</title></track>"
                              "<track><location>rtsp://cuatro.example/s</location></track>"
                              "</trackList></playlist>\n"));
-        r = run({u"importar"_s, file(u"lista.xspf"_s), u"--pais"_s, u"Perú"_s});
-        QCOMPARE(r.code, 0);
+        QCOMPARE(run({u"importar"_s, file(u"lista.xspf"_s), u"--pais"_s, u"Perú"_s}).code, 0);
 
         QVERIFY(TestFiles::write(file(u"otras.csv"_s),
                                  "Pais,NombreRadio,URLRadio,Medio\n"
@@ -234,18 +230,20 @@ private Q_SLOTS:
             r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
             qPrintable(r.out));
 
-        const QStringList seen = programView(m_catalogue);
-        for (const QString &row :
-             {u"España|Radio Uno, la primera|http://uno.example/live|WMP"_s,
-              u"España|http://sin-titulo.example/|http://sin-titulo.example/|WMP"_s,
-              u"Perú|Café FM|http://uno.example/|WMP"_s, u"Perú|Dos|http://dos.example/|WMP"_s,
-              u"Perú|Tres & Co|https://tres.example/s|WMP"_s,
-              u"Perú|rtsp://cuatro.example/s|rtsp://cuatro.example/s|WMP"_s,
-              u"Chile|Bío-Bío|http://biobio.example/|RP"_s,
-              u"Chile|Coma, y \"comillas\"|http://cc.example/|WMP"_s})
-            QVERIFY2(seen.contains(row), qPrintable(row + u"\n"_s + seen.join(u'\n')));
-        QCOMPARE(seen.indexOf(u"Perú|Café FM|http://uno.example/|WMP"_s) + 1,
-                 seen.indexOf(u"Perú|Dos|http://dos.example/|WMP"_s));
+        // Entries in the order of their files, after what was there.
+        QCOMPARE(
+            programView(m_catalogue),
+            (QStringList{u"Argentina|Mitre|https://mitre.example/m|RP"_s,
+                         u"Chile|Bío-Bío|http://biobio.example/|RP"_s,
+                         u"Chile|Coma, y \"comillas\"|http://cc.example/|WMP"_s,
+                         u"Côte d'Ivoire|RTI|http://rti.example/|WMP"_s,
+                         u"España|Cadena SER|http://ser.example/a|WMP"_s, u"España||(Null)|WMP"_s,
+                         u"España|Radio Uno, la primera|http://uno.example/live|WMP"_s,
+                         u"España|http://sin-titulo.example/|http://sin-titulo.example/|WMP"_s,
+                         u"Perú|Café FM|http://uno.example/|WMP"_s,
+                         u"Perú|Dos|http://dos.example/|WMP"_s,
+                         u"Perú|Tres & Co|https://tres.example/s|WMP"_s,
+                         u"Perú|rtsp://cuatro.example/s|rtsp://cuatro.example/s|WMP"_s}));
 
         // A playlist does not say its country; a file of another kind is not guessed at.
         QCOMPARE(run({u"importar"_s, file(u"lista.pls"_s)}).code, 2);
@@ -289,20 +287,20 @@ private Q_SLOTS:
         const auto answer = [&](const QByteArray &status, const QByteArray &body) {
             server.setPage(search, status, "application/json", body);
         };
+        // Name, address, resolved address, whether it worked at the last check, country.
+        const std::tuple<QString, QString, QString, int, QString> listed[] = {
+            {u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
+             u"https://mitre.example/m.mp3"_s, 1, u"AR"_s},
+            {u"La 100"_s, u"http://la100.example/"_s, u""_s, 1, u"AR"_s},
+            {u"Rota"_s, u"http://rota.example/"_s, u"http://rota.example/"_s, 0, u"AR"_s},
+            {u"De otro país"_s, u"http://x.example/"_s, u"http://x.example/"_s, 1, u"UY"_s},
+            {u"Nacional \U0001F4FB"_s, u"http://n.example/"_s, u"http://n.example/"_s, 1, u"AR"_s},
+            {u"Mitre"_s, u"https://mitre.example/otra"_s, u"https://mitre.example/otra"_s, 1,
+             u"AR"_s},
+            {u"Continental"_s, u"http://c.example/"_s, u"http://c.example/"_s, 1, u"AR"_s}};
         QJsonArray stations;
-        stations.append(directoryStation(u" Radio Mitre\n"_s, u"https://mitre.example/m.pls"_s,
-                                         u"https://mitre.example/m.mp3"_s));
-        stations.append(directoryStation(u"La 100"_s, u"http://la100.example/"_s, u""_s));
-        stations.append(
-            directoryStation(u"Rota"_s, u"http://rota.example/"_s, u"http://rota.example/"_s, 0));
-        stations.append(directoryStation(u"De otro país"_s, u"http://x.example/"_s,
-                                         u"http://x.example/"_s, 1, u"UY"_s));
-        stations.append(directoryStation(u"Nacional \U0001F4FB"_s, u"http://n.example/"_s,
-                                         u"http://n.example/"_s));
-        stations.append(directoryStation(u"Mitre"_s, u"https://mitre.example/otra"_s,
-                                         u"https://mitre.example/otra"_s));
-        stations.append(
-            directoryStation(u"Continental"_s, u"http://c.example/"_s, u"http://c.example/"_s));
+        for (const auto &[name, url, resolved, checkOk, code] : listed)
+            stations.append(directoryStation(name, url, resolved, checkOk, code));
         answer("200 OK", QJsonDocument(stations).toJson());
 
         Result r =
@@ -315,18 +313,17 @@ private Q_SLOTS:
         for (const char *part :
              {"countrycode=AR", "hidebroken=true", "order=clickcount", "reverse=true", "limit=6"})
             QVERIFY2(line.contains(part), line.constData());
-        QVERIFY2(request.contains("User-Agent: SintonetValdren/"), request.constData());
+        QVERIFY2(request.contains("\r\nUser-Agent: SintonetValdren/"), request.constData());
         QVERIFY2(
             r.out.contains(u"Añadidas: 2. Repetidas (omitidas): 1. No válidas (omitidas): 1."_s),
             qPrintable(r.out + r.err));
 
         // Under the catalogue's own spelling of the country, the resolved address preferred.
-        const QStringList seen = programView(m_catalogue);
-        QVERIFY(seen.contains(u"Argentina|Radio Mitre|https://mitre.example/m.mp3|WMP"_s));
-        QVERIFY(seen.contains(u"Argentina|La 100|http://la100.example/|WMP"_s));
-        QVERIFY(!seen.join(u'\n').contains(u"Continental"_s)); // past the limit
-        QVERIFY(!seen.join(u'\n').contains(u"Rota"_s));
-        QVERIFY(!seen.join(u'\n').contains(u"otro país"_s));
+        // Neither the broken station, the other country's nor the one past the limit.
+        QCOMPARE(programView(m_catalogue).filter(u"Argentina|"_s),
+                 (QStringList{u"Argentina|Mitre|https://mitre.example/m|RP"_s,
+                              u"Argentina|Radio Mitre|https://mitre.example/m.mp3|WMP"_s,
+                              u"Argentina|La 100|http://la100.example/|WMP"_s}));
 
         // A country new to the catalogue takes its Spanish name from iso-codes.
         answer("200 OK",

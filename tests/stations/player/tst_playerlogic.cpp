@@ -1,4 +1,7 @@
+#include "engineoptions.h"
 #include "playlistparser.h"
+#include "reconnectpolicy.h"
+#include "volumescale.h"
 
 #include <QTest>
 
@@ -7,7 +10,9 @@ using PlaylistParser::Kind;
 
 Q_DECLARE_METATYPE(PlaylistParser::Kind)
 
-class TestPlayerPlaylists : public QObject {
+// What the player decides without an engine: playlists, engine options, the volume's ends and
+// the pauses before a station is tried again.
+class TestPlayerLogic : public QObject {
     Q_OBJECT
 
 private:
@@ -81,7 +86,7 @@ private Q_SLOTS:
 
     // A playlist from the network must not point the player at local files
     // or at the engine's special protocols.
-    void keepsOnlyStreamAddresses() {
+    void keepsOnlyStreamAddressesItReads() {
         const QByteArray text = "[playlist]\nFile1=file:///etc/passwd\nFile2=/dev/zero\n"
                                 "File3=av://lavfi:sine\nFile4=edl://x\nFile5=https://ok.example/\n";
         const PlaylistParser::Playlist pls =
@@ -92,16 +97,79 @@ private Q_SLOTS:
             PlaylistParser::parse("just some words\nwww.example.com\n", m_base);
         QCOMPARE(plain.kind, Kind::UrlList);
         QVERIFY(plain.entries.isEmpty());
-    }
 
-    void knowsWhichAddressesItReadsItself() {
+        // Which addresses it reads itself, rather than the engine.
         QVERIFY(PlaylistParser::isOwnKind(QUrl(u"http://a.example/Live.ASX"_s)));
         QVERIFY(PlaylistParser::isOwnKind(QUrl(u"http://a.example/l.ram?x=.mp3"_s)));
         QVERIFY(PlaylistParser::isOwnKind(QUrl(u"http://a.example/l.xspf"_s)));
         QVERIFY(!PlaylistParser::isOwnKind(QUrl(u"http://a.example/l.pls"_s)));
         QVERIFY(!PlaylistParser::isOwnKind(QUrl(u"http://a.example/live?f=.asx"_s)));
     }
+
+    void parsesEngineOptionsAndNamesFilesPerComponent() {
+        const QList<EngineOptions::Option> expected = {
+            {"ao", "pcm"},
+            {"ao-pcm-file", "/tmp/a.b/out.RealAudio1.wav"},
+            {"mute", "yes"},
+            {"log-file", "/tmp/log.RealAudio1"},
+            {"input-ipc-server", "/tmp/.sock.RealAudio1"},
+            {"stream-lavf-o", "reconnect=0"},
+        };
+        QCOMPARE(EngineOptions::parse(u" ao=pcm , ao-pcm-file=/tmp/a.b/out.wav,,--mute, "
+                                      "log-file=/tmp/log,input-ipc-server=/tmp/.sock, "
+                                      "stream-lavf-o=reconnect=0"_s,
+                                      u"RealAudio1"_s),
+                 expected);
+        QVERIFY(EngineOptions::parse(QString(), u"MediaPlayer1"_s).isEmpty());
+        // The engine refuses a volume outside its own range.
+        QCOMPARE(VolumeScale::mediaPlayer().toEngine(-5000), 0.0);
+        QCOMPARE(VolumeScale::realAudio().toEngine(32767), 100.0);
+    }
+
+    // Moments are plain numbers here: the policy keeps no clock of its own.
+    void reconnectPausesGrowAndStartShortAgain() {
+        const auto afterFailure = [](ReconnectPolicy &policy, qint64 nowMs) {
+            return policy.failed(nowMs).value_or(-1);
+        };
+        ReconnectPolicy policy;
+        policy.restart();
+        QCOMPARE(afterFailure(policy, 0), -1);
+        // Having played is not enough: a file that ends is no live station.
+        policy.playingFrom(0);
+        QCOMPARE(afterFailure(policy, 60000), -1);
+
+        // While nothing plays, each pause doubles up to a limit.
+        QList<int> pauses{policy.dropped(0)};
+        for (int i = 0; i < 6; ++i)
+            pauses.append(afterFailure(policy, 0));
+        QCOMPARE(pauses, (QList<int>{1000, 2000, 4000, 8000, 16000, 30000, 30000}));
+
+        // Playing long enough starts the pauses short again.
+        policy.restart();
+        QCOMPARE(policy.dropped(0), 1000);
+        QCOMPARE(afterFailure(policy, 0), 2000);
+        policy.playingFrom(100000);
+        QCOMPARE(policy.dropped(100000 + ReconnectPolicy::SteadyPlayMs - 1), 4000);
+        policy.playingFrom(200000);
+        QCOMPARE(policy.dropped(200000 + ReconnectPolicy::SteadyPlayMs), 1000);
+        // What played before the last drop counts no more.
+        QCOMPARE(afterFailure(policy, 900000), 2000);
+
+        // A new station starts afresh: not live, the first pause short.
+        policy.restart();
+        QCOMPARE(afterFailure(policy, 0), -1);
+        QCOMPARE(policy.dropped(0), 1000);
+
+        // After a sleep the pauses start short, and a station that played is tried again even
+        // if the first try fails, as the network may not be up yet.
+        policy.playingFrom(0);
+        policy.resume();
+        QCOMPARE(afterFailure(policy, 1), 1000);
+        QCOMPARE(afterFailure(policy, 2), 2000);
+        policy.resume();
+        QCOMPARE(afterFailure(policy, 3), 1000);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestPlayerPlaylists)
-#include "tst_playerplaylists.moc"
+QTEST_GUILESS_MAIN(TestPlayerLogic)
+#include "tst_playerlogic.moc"
