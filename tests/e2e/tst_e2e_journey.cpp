@@ -1,5 +1,5 @@
+#include "catalogue_fixture.h"
 #include "desktopsession.h"
-#include "e2estations.h"
 #include "eventually.h"
 #include "programrun.h"
 #include "testfiles.h"
@@ -97,7 +97,14 @@ private Q_SLOTS:
         m_server = new ToneServer(m_audio.path(), this);
         QVERIFY(m_server->start());
         m_program = std::make_unique<ProgramRun>(*m_session);
-        QVERIFY(m_program->prepare(E2eStations::catalogue(*m_server)));
+        // Every station plays from the tone station. The countries as listed: Chile, España, Perú.
+        const auto url = [this](const QString &path) { return m_server->url(path).toString(); };
+        QVERIFY(m_program->prepare(CatalogueFixture::catalogueBytes(
+            {u"Perú"_s, u"Chile"_s, u"España"_s},
+            {{u"Chile"_s, u"Radio Cordillera"_s, url(u"/file.mp3"_s), u"WMP"_s},
+             {u"España"_s, u"Onda Tono"_s, url(u"/live.mp3"_s), u"WMP"_s},
+             {u"España"_s, u"Radio L'Estel"_s, url(u"/list.pls"_s), u"RP"_s},
+             {u"Perú"_s, u"Tono Andino"_s, url(u"/live.mp3"_s), u"WMP"_s}})));
         m_emptyScreen = m_session->grab(QRect(0, 0, 1280, 1024));
         QVERIFY(!m_emptyScreen.isNull());
     }
