@@ -92,17 +92,15 @@ QString tool(const QString &program, const QStringList &arguments) {
                                           : QString();
 }
 
+bool managerInCharge() {
+    return tool(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}).contains(u"window id"_s);
+}
+
 // Starts the window manager and waits until it has taken charge: a window mapped before then is
 // never managed. The manager ends with the process.
 bool startWindowManager(QProcess &manager) {
     manager.start(u"openbox"_s, {u"--sm-disable"_s});
-    return manager.waitForStarted() &&
-           QTest::qWaitFor(
-               [] {
-                   return tool(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s})
-                       .contains(u"window id"_s);
-               },
-               30000);
+    return manager.waitForStarted() && QTest::qWaitFor(managerInCharge, 30000);
 }
 
 // What the window manager says of the window: "Normal", "Iconic", or empty while it does not
