@@ -21,8 +21,10 @@ template<typename Condition> bool eventually(Condition condition, int timeoutMs)
 #define E2E_TRY_VERIFY(condition, timeoutMs)                                                       \
     QVERIFY2(eventually([&] { return bool(condition); }, timeoutMs), #condition)
 
+// Compares the last value looked at, so that a failure shows it.
 #define E2E_TRY_COMPARE(actual, expected, timeoutMs)                                               \
     do {                                                                                           \
-        eventually([&] { return (actual) == (expected); }, timeoutMs);                             \
-        QCOMPARE(actual, expected);                                                                \
+        auto e2eLast = (actual);                                                                   \
+        eventually([&] { return (e2eLast = (actual)) == (expected); }, timeoutMs);                 \
+        QCOMPARE(e2eLast, expected);                                                               \
     } while (false)
