@@ -96,12 +96,20 @@ bool managerInCharge() {
     return tool(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}).contains(u"window id"_s);
 }
 
-// Starts the window manager and waits until it has taken charge: a window mapped before then is
-// never managed. The manager ends with the process.
-bool startWindowManager(QProcess &manager) {
-    manager.start(u"openbox"_s, {u"--sm-disable"_s});
-    return manager.waitForStarted() && QTest::qWaitFor(managerInCharge, 30000);
-}
+// The window manager, started and waited for until it has taken charge (a window mapped before
+// then is never managed), and ended with the case.
+struct WindowManager {
+    QProcess process;
+
+    bool start() {
+        process.start(u"openbox"_s, {u"--sm-disable"_s});
+        return process.waitForStarted() && QTest::qWaitFor(managerInCharge, 30000);
+    }
+    ~WindowManager() {
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+};
 
 // What the window manager says of the window: "Normal", "Iconic", or empty while it does not
 // manage it.
@@ -338,8 +346,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&main.window));
         QVERIFY(!main.states.taskbarEntry().isSkipped());
 
-        QProcess windowManager;
-        QVERIFY(startWindowManager(windowManager));
+        WindowManager windowManager;
+        QVERIFY(windowManager.start());
         main.window.hide();
         main.window.show();
         QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Normal"_s, 10000);
@@ -396,8 +404,8 @@ private Q_SLOTS:
     // Under a window manager it is the frame that sits in the middle, once
     // the manager has put it around the window.
     void frameCentredUnderAWindowManager() {
-        QProcess windowManager;
-        QVERIFY(startWindowManager(windowManager));
+        WindowManager windowManager;
+        QVERIFY(windowManager.start());
         RecordingOpener opener;
         AboutLauncher launcher(opener);
         launcher.lblCreditos_Click();
