@@ -124,30 +124,28 @@ private Q_SLOTS:
     // nothing beside it.
     void onlyPlainWritableFilesOfBoundedSize() {
         QTemporaryDir folder;
-        const QString pipe = folder.filePath(u"pipe.ini"_s);
-        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-        const QString zero = folder.filePath(u"zero.ini"_s);
-        QVERIFY(QFile::link(u"/dev/zero"_s, zero));
-        const QByteArray bigContent = "[General]\nSkin=grande\n" + QByteArray(2 << 20, ';');
-        QVERIFY(TestFiles::write(folder.filePath(u"big.ini"_s), bigContent));
+        const auto at = [&folder](const QString &name) { return folder.filePath(name); };
+        QCOMPARE(::mkfifo(QFile::encodeName(at(u"pipe.ini"_s)).constData(), 0600), 0);
+        QVERIFY(QFile::link(u"/dev/zero"_s, at(u"zero.ini"_s)));
+        const QByteArray big = "[General]\nSkin=grande\n" + QByteArray(2 << 20, ';');
         const QByteArray original("[General]\nSkin=old\n");
-        const QString readOnly = folder.filePath(u"ro.ini"_s);
-        QVERIFY(TestFiles::write(readOnly, original));
-        QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-        QVERIFY(QDir().mkdir(folder.filePath(u"dir.ini"_s)));
-        for (const QString &name :
-             {u"pipe.ini"_s, u"zero.ini"_s, u"big.ini"_s, u"ro.ini"_s, u"dir.ini"_s}) {
+        QVERIFY(TestFiles::write(at(u"big.ini"_s), big) &&
+                TestFiles::write(at(u"ro.ini"_s), original));
+        QFile::setPermissions(at(u"ro.ini"_s), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        QVERIFY(QDir().mkdir(at(u"dir.ini"_s)));
+        const QStringList names{u"big.ini"_s, u"dir.ini"_s, u"pipe.ini"_s, u"ro.ini"_s,
+                                u"zero.ini"_s};
+        for (const QString &name : names) {
             if (name != u"ro.ini"_s)
-                QCOMPARE(LeeINI(folder.filePath(name), u"General"_s, u"Skin"_s), QString());
-            EscribeINI(folder.filePath(name), u"General"_s, u"Skin"_s, u"x"_s);
+                QCOMPARE(LeeINI(at(name), u"General"_s, u"Skin"_s), QString());
+            EscribeINI(at(name), u"General"_s, u"Skin"_s, u"x"_s);
         }
-        QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
-        QCOMPARE(QFileInfo(zero).symLinkTarget(), u"/dev/zero"_s);
-        QCOMPARE(TestFiles::read(folder.filePath(u"big.ini"_s)), bigContent);
-        QCOMPARE(TestFiles::read(readOnly), original);
-        QVERIFY(QFileInfo(folder.filePath(u"dir.ini"_s)).isDir());
-        QCOMPARE(entries(folder.path()), (QStringList{u"big.ini"_s, u"dir.ini"_s, u"pipe.ini"_s,
-                                                      u"ro.ini"_s, u"zero.ini"_s}));
+        QVERIFY(QFileInfo(at(u"pipe.ini"_s)).exists() && !QFileInfo(at(u"pipe.ini"_s)).isFile());
+        QCOMPARE(QFileInfo(at(u"zero.ini"_s)).symLinkTarget(), u"/dev/zero"_s);
+        QCOMPARE(TestFiles::read(at(u"big.ini"_s)), big);
+        QCOMPARE(TestFiles::read(at(u"ro.ini"_s)), original);
+        QVERIFY(QFileInfo(at(u"dir.ini"_s)).isDir());
+        QCOMPARE(entries(folder.path()), names);
 
         // In a read-only folder neither the file nor a new one is written.
         QTemporaryDir locked;
@@ -162,9 +160,8 @@ private Q_SLOTS:
         QCOMPARE(entries(locked.path()), QStringList{u"s.ini"_s});
 
         // A link to a plain file is read as that file.
-        const QString link = folder.filePath(u"link.ini"_s);
-        QVERIFY(QFile::link(write(u"real.ini"_s, "[General]\nSkin=enlazada\n"), link));
-        QCOMPARE(LeeINI(link, u"General"_s, u"Skin"_s), u"enlazada"_s);
+        QVERIFY(QFile::link(write(u"real.ini"_s, "[General]\nSkin=enlazada\n"), at(u"link.ini"_s)));
+        QCOMPARE(LeeINI(at(u"link.ini"_s), u"General"_s, u"Skin"_s), u"enlazada"_s);
     }
 };
 

@@ -1,10 +1,15 @@
 #include "catalogue_fixture.h"
 #include "clicklabel.h"
+#include "connectaction.h"
 #include "mainwindow.h"
+#include "pictureimage.h"
 #include "standins.h"
 #include "stationlists.h"
+#include "statusdisplay.h"
 #include "streamplayer.h"
 #include "testfiles.h"
+#include "toneserver.h"
+#include "volumedigits.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -15,114 +20,140 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWidget>
 
 #include <clocale>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// The first pixel row with anything drawn on it, or -1.
-int firstInkRow(const QImage &look) {
-    for (int y = 0; y < look.height(); ++y) {
-        for (int x = 0; x < look.width(); ++x) {
-            if (qAlpha(look.pixel(x, y)) > 128)
-                return y;
-        }
-    }
-    return -1;
-}
-
-} // namespace
-
+// The real window, with real players and a catalogue pointing at a loopback station; the
+// journey listens to the players.
 class TestMainWindow : public QObject {
     Q_OBJECT
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_audio;
+    ToneServer *m_server = nullptr;
     RecordingMessages m_messages;
+    std::unique_ptr<Main> m_window;
+    QHash<QString, int> m_requestsBefore;
 
-    ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sintonet-valdren"_s); }
-    QString settings() const { return folder().settingsFile(); }
+    ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sv"_s); }
 
-    std::unique_ptr<Main> makeMain() {
+    void startWindow() {
         Main::Outside outside;
         outside.makeAdvertisingPanel = [](QWidget *parent) { return new RecordingPanel(parent); };
         outside.messages = &m_messages;
-        return std::make_unique<Main>(folder(), outside);
+        m_window = std::make_unique<Main>(folder(), outside);
+        m_window->Form_Load();
     }
 
-    void writeSettings(const QByteArray &content) {
-        QVERIFY(TestFiles::write(settings(), content));
+    void pick(const QString &country, const QString &station) {
+        m_window->stations().selectCountry(m_window->ui().cboPaises->findText(country));
+        m_window->ui().cboRadios->setCurrentIndex(m_window->ui().cboRadios->findText(station));
+    }
+
+    void click() { m_window->connectAction().imgConectar_Click(); }
+    bool connected() const { return m_window->ui().imgConectar->borderStyle() == 1; }
+    QString caption() const { return m_window->ui().lblCon->text(); }
+    bool digitShown(int element) const {
+        return m_window->digits().imgDigRed().at(element)->isVisibleTo(m_window.get());
+    }
+
+    // Requests for the path since this test began.
+    int requests(const QString &path) const {
+        return m_server->requests(path) - m_requestsBefore.value(path);
     }
 
 private Q_SLOTS:
     void initTestCase() {
         std::setlocale(LC_NUMERIC, "C");
+        m_server = new ToneServer(m_audio.path(), this);
+        QVERIFY(m_server->start());
         qputenv("SINTONET_MPV_OPTIONS", "ao=null");
-        QVERIFY(TestFiles::write(
-            folder().catalogueFile(),
-            CatalogueFixture::catalogueBytes(
-                {u"México"_s, u"España"_s, u"Argentina"_s},
-                {{u"España"_s, u"Cadena SER"_s, u"http://127.0.0.1:9/ser"_s, u"WMP"_s},
-                 {u"España"_s, u"Radio 3"_s, u"http://127.0.0.1:9/r3"_s, u"RP"_s}})));
+        const QString live = m_server->url(u"/live.mp3"_s).toString();
+        const QString list = m_server->url(u"/list.pls"_s).toString();
+        QVERIFY(TestFiles::write(folder().catalogueFile(),
+                                 CatalogueFixture::catalogueBytes(
+                                     {u"España"_s, u"Perú"_s, u"Chile"_s},
+                                     {{u"España"_s, u"Onda Tono"_s, live, u"WMP"_s},
+                                      {u"España"_s, u"Radio L'Estel"_s, list, u"RP"_s},
+                                      {u"España"_s, u"Minúsculas"_s, live, u"wmp"_s},
+                                      {u"España"_s, u"Sin dirección"_s, std::nullopt, u"WMP"_s},
+                                      {u"Perú"_s, u"Tono Andino"_s, live, u"WMP"_s}})));
     }
 
-    void init() { QFile::remove(settings()); }
+    void init() {
+        m_messages.shown.clear();
+        m_messages.whileShown = nullptr;
+        for (const QString &path : {u"/live.mp3"_s, u"/list.pls"_s})
+            m_requestsBefore[path] = m_server->requests(path);
+        QFile::remove(folder().settingsFile());
+    }
 
-    // The first run without settings, its close and its bytes, are the end-to-end journey's.
+    void cleanup() {
+        m_window.reset();
+        QTRY_COMPARE(m_server->liveListeners(), 0);
+    }
+
+    // What a close writes is the end-to-end suites' (a first run, and a run on old settings).
     void secondStartReadsTheSettingsBack() {
-        writeSettings("[General]\r\nLastCountry=ESPAÑA\r\nLastRadio=radio 3\r\nSkin=Nada\r\n"
-                      "NumberType=BLUE\r\nAutoconnect=0\r\nStatus=InTray\r\n");
-        auto window = makeMain();
-        QSignalSpy ended(window.get(), &Main::programEnded);
-        window->Form_Load();
-        window->showAsLoaded();
-        const MainUi &ui = window->ui();
-        QVERIFY(!window->session().loading());
+        QVERIFY(TestFiles::write(folder().settingsFile(),
+                                 "[General]\r\nLastCountry=ESPAÑA\r\nLastRadio=radio l'estel\r\n"
+                                 "Skin=Nada\r\nNumberType=BLUE\r\nAutoconnect=0\r\n"
+                                 "Status=InTray\r\n"));
+        startWindow();
+        m_window->showAsLoaded();
+        const MainUi &ui = m_window->ui();
+        QVERIFY(!m_window->session().loading());
         QCOMPARE(ui.cboPaises->currentText(), u"España"_s);
-        QCOMPARE(ui.cboRadios->currentText(), u"Radio 3"_s);
-        QCOMPARE(window->session().digitColour(), DigitColour::Blue);
+        QCOMPARE(ui.cboRadios->currentText(), u"Radio L'Estel"_s);
+        QCOMPARE(m_window->session().digitColour(), DigitColour::Blue);
         QCOMPARE(ui.cboStatus->currentText(), u"En Tray"_s);
         // Without auto-connect the saved state does not apply: the window opens normally.
-        QVERIFY(window->isVisible());
+        QVERIFY(m_window->isVisible() && !connected());
         QCOMPARE(ui.cboSkins->currentText(), QString());
 
         // Spot checks that would catch a wrong unit or a missing control.
         QCOMPARE(ui.cboRadios->geometry(), QRect(12, 28, 121, 21));
-        QVERIFY(window->MediaPlayer1->y() < -300 && window->RealAudio1->y() < -300);
-        for (QWidget *control : {static_cast<QWidget *>(ui.cboSkins), window->Propaganda})
-            QVERIFY(control->x() >= window->width());
+        QVERIFY(m_window->MediaPlayer1->y() < -300 && m_window->RealAudio1->y() < -300);
+        for (QWidget *control : {static_cast<QWidget *>(ui.cboSkins), m_window->Propaganda})
+            QVERIFY(control->x() >= m_window->width());
         QCOMPARE(ui.mnuVol.size(), 11);
         QCOMPARE(ui.mnuVol.last()->text(), u"Silencio"_s);
-        // Captions are drawn from the top of their designed box, not centred in it.
-        for (ClickLabel *caption : {ui.lblVol, ui.lblCon, ui.lblCambiar}) {
-            const int firstRow = firstInkRow(caption->grab().toImage());
-            QVERIFY2(firstRow >= 0 && firstRow <= 3,
-                     qPrintable(caption->objectName() + u": first row %1"_s.arg(firstRow)));
+        // Captions are drawn from the top of their designed box, not centred in it: ink in
+        // the first four pixel rows.
+        for (ClickLabel *label : {ui.lblVol, ui.lblCon, ui.lblCambiar}) {
+            const QImage look = label->grab().toImage().copy(0, 0, label->width(), 4);
+            bool inked = false;
+            for (int y = 0; y < look.height(); ++y)
+                for (int x = 0; x < look.width(); ++x)
+                    inked = inked || qAlpha(look.pixel(x, y)) > 128;
+            QVERIFY2(inked, qPrintable(label->objectName()));
         }
+    }
 
-        ui.cmdCloseApp->click();
-        QCOMPARE(ended.count(), 1);
-        QCOMPARE(ended.first().first().toInt(), 0);
-        QCOMPARE(TestFiles::read(settings()),
-                 QByteArray("[General]\r\nLastCountry=España\r\n"
-                            "LastRadio=\r\nSkin=\r\nNumberType=Blue\r\n"
-                            "Autoconnect=0\r\nStatus=InTray\r\n"));
+    void autoConnectPlaysTheSavedStationAtStartUp() {
+        QVERIFY(TestFiles::write(
+            folder().settingsFile(),
+            "[General]\nLastCountry=españa\nLastRadio=radio l'estel\nAutoconnect=1\n"));
+        startWindow();
+        QVERIFY(connected());
+        QCOMPARE(m_window->session().currentStation(), u"Radio L'Estel"_s);
+        QTRY_COMPARE(requests(u"/list.pls"_s), 1);
+        QTRY_COMPARE(m_server->liveListeners(), 1);
     }
 
     void trayExitWritesNothing() {
-        const QByteArray saved("[General]\nLastCountry=México\n");
-        writeSettings(saved);
-        auto window = makeMain();
-        QSignalSpy ended(window.get(), &Main::programEnded);
-        window->Form_Load();
-        window->stations().selectCountry(window->ui().cboPaises->findText(u"España"_s));
-        window->ui().mnuExit->trigger();
+        const QByteArray saved("[General]\nLastCountry=Perú\n");
+        QVERIFY(TestFiles::write(folder().settingsFile(), saved));
+        startWindow();
+        QSignalSpy ended(m_window.get(), &Main::programEnded);
+        pick(u"España"_s, u"Onda Tono"_s);
+        m_window->ui().mnuExit->trigger();
         QCOMPARE(ended.count(), 1);
-        window.reset();
-        QCOMPARE(TestFiles::read(settings()), saved);
+        m_window.reset();
+        QCOMPARE(TestFiles::read(folder().settingsFile()), saved);
     }
 
     void missingCatalogueStopsStartUpAndWritesNothing() {
@@ -151,6 +182,77 @@ private Q_SLOTS:
         const QByteArray said = program.readAllStandardError();
         QCOMPARE(said.count('\n'), 1);
         QVERIFY(said.contains("xvfb-run"));
+    }
+
+    // Connect, change to the same station and to another on the other player, cut: the
+    // caption, the digits and the display follow.
+    void connectChangeAndCut() {
+        startWindow();
+        pick(u"España"_s, u"Onda Tono"_s);
+        m_window->ui().lblCon->clicked(); // a click on the word counts
+        QVERIFY(connected());
+        QCOMPARE(caption(), u"Cortar"_s);
+        QVERIFY(m_window->statusDisplay().Timer1.isActive() && digitShown(10));
+        QTRY_COMPARE(m_server->liveListeners(), 1);
+        m_window->connectAction().ImgCambiar_Click(); // the same station: nothing happens
+        QCOMPARE(requests(u"/live.mp3"_s), 1);
+
+        pick(u"España"_s, u"Radio L'Estel"_s);
+        m_window->ui().lblCambiar->clicked();
+        QVERIFY(connected());
+        QCOMPARE(m_window->session().shownStation(), u"Radio L'Estel"_s);
+        QTRY_COMPARE(requests(u"/list.pls"_s), 1);
+
+        m_window->ui().imgConectar->clicked();
+        QVERIFY(!connected());
+        QCOMPARE(caption(), u"Conectar"_s);
+        QVERIFY(!m_window->statusDisplay().Timer1.isActive() &&
+                digitShown(VolumeDigits::OffPicture));
+        QTRY_COMPARE(m_server->liveListeners(), 0);
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    void lookupFindingNothingReplaysThePreviousStation() {
+        startWindow();
+        pick(u"Perú"_s, u"Tono Andino"_s);
+        click();
+        QTRY_COMPARE(requests(u"/live.mp3"_s), 1);
+        click();
+        pick(u"Chile"_s, QString()); // no stations: the lookup asks for an empty name
+        QCOMPARE(m_window->ui().cboRadios->count(), 0);
+        click();
+        QVERIFY(connected());
+        QCOMPARE(m_window->session().resolved().address, m_server->url(u"/live.mp3"_s).toString());
+        QTRY_COMPARE(requests(u"/live.mp3"_s), 2);
+    }
+
+    // A kind in other letter case is a configuration error, a station without an address a
+    // failed step: either leaves nothing connected, so the next click connects.
+    void failedConnectsLeaveNothingConnected() {
+        startWindow();
+        pick(u"España"_s, u"Minúsculas"_s);
+        click();
+        QCOMPARE(m_messages.shown.size(), 1);
+        QVERIFY(m_messages.shown[0].startsWith(u"Error de configuración.|"_s));
+        QVERIFY(m_messages.shown[0].endsWith(u"|%1"_s.arg(int(UserMessages::Icon::Exclamation))));
+        QVERIFY(!connected());
+        QCOMPARE(caption(), u"Conectar"_s);
+
+        pick(u"España"_s, u"Sin dirección"_s);
+        // Behind the message the border is on, and neither the digits nor the display are.
+        bool lit = true;
+        m_messages.whileShown = [this, &lit] {
+            lit = !connected() || m_window->statusDisplay().Timer1.isActive() ||
+                  !digitShown(VolumeDigits::OffPicture);
+        };
+        click();
+        QVERIFY(!lit);
+        QCOMPARE(m_messages.shown.last(), u"Sintonet Valdren|ARGH!!|0"_s);
+        QVERIFY(!connected());
+        QCOMPARE(caption(), u"Conectar"_s);
+        pick(u"España"_s, u"Onda Tono"_s);
+        click();
+        QVERIFY(connected());
     }
 };
 

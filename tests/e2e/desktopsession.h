@@ -15,10 +15,9 @@
 #include <memory>
 #include <vector>
 
-// A desktop of the test's own: a virtual X server on a free display, a window
-// manager and a tray host (no session bus), all stopped again when
-// the session goes. Programs started with environment() run on it and write
-// nothing outside the session's home folder.
+// A desktop of the test's own on the X server the test runs on: a window manager and a tray
+// host (no session bus), stopped again when the session goes. Programs started with
+// environment() run on it and write nothing outside the session's home folder.
 class DesktopSession {
 public:
     struct Parts {
@@ -31,7 +30,7 @@ public:
         QRect geometry; // on the screen
     };
 
-    DesktopSession();
+    DesktopSession() = default;
     ~DesktopSession();
     DesktopSession(const DesktopSession &) = delete;
     DesktopSession &operator=(const DesktopSession &) = delete;
@@ -42,42 +41,33 @@ public:
     QString home() const { return m_home.path(); }
     QProcessEnvironment environment() const;
 
-    // Runs a tool on this desktop and returns what it printed; an empty result
-    // and *ok false when it failed or took longer than the timeout.
-    QByteArray run(const QString &tool, const QStringList &arguments, bool *ok = nullptr,
-                   int timeoutMs = 15000) const;
+    // Runs a tool on this desktop and returns what it printed; an empty result and *ok false
+    // when it failed or took too long.
+    QByteArray run(const QString &tool, const QStringList &arguments, bool *ok = nullptr) const;
 
-    // Mapped windows whose class matches the pattern (a regular expression).
-    QList<Window> visibleWindows(const QString &classPattern) const;
     // Windows that xdotool's search finds with these arguments.
     QList<Window> findWindows(const QStringList &searchArguments) const;
-
     // The bounding box of a window's shape, relative to the window.
     QRect shapeExtents(const QString &id) const;
-    // Real pointer input, through the X server's test extension: one click or several.
+    // Real pointer input, through the X server's test extension: one click or several, sent
+    // before click() returns, or while the process startClick() returns runs.
     bool click(QPoint at, int times = 1) const;
-    // Starts a click and returns at once; the process runs until the click is sent.
-    std::unique_ptr<QProcess> startClick(QPoint at) const;
+    std::unique_ptr<QProcess> startClick(QPoint at, int times = 1) const;
 
-    // Bus daemons (and their launchers) running for this desktop's display:
-    // none of its programs should have started one.
+    // Bus daemons (and their launchers) running for this desktop's display: none of its
+    // programs should have started one.
     QStringList busesStartedHere() const;
 
-    // What the screen shows in the rectangle; a null image when the grab failed.
+    // What the screen shows in the rectangle.
     QImage grab(const QRect &area) const;
 
 private:
-    bool startProcess(QProcess &process, const QString &program, const QStringList &arguments);
-    bool startServer();
-    // Waits for a helper to be ready; says why not, with its log, when it is not.
-    bool waitUntilReady(QProcess &process, const QString &log,
-                        const std::function<bool()> &ready) const;
-    Window window(const QString &id) const;
-    void stopAll();
+    // Starts a helper and waits until it is ready; says why not, with its log, when it is not.
+    bool startHelper(const QString &program, const QStringList &arguments,
+                     const std::function<bool()> &ready);
 
     QTemporaryDir m_home;
     QStringList m_busesBefore;
-    QString m_display;
     // Stopped in reverse order of starting.
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };

@@ -24,50 +24,52 @@ inline const QRect cboPaises(4920, 420, 2115, 315);
 inline const QRect Propaganda(3780, 1380, 3255, 1215);
 } // namespace Designed
 
-// The built program, copied with its folder into a folder of its own (so that
-// the settings it writes stay there), run on a test desktop and driven through
-// its window as a person would.
+// The built program, copied with its folder into a folder of its own (so that the settings it
+// writes stay there), run on a test desktop and driven through its window as a person would.
 class ProgramRun {
 public:
-    explicit ProgramRun(const DesktopSession &desktop);
+    explicit ProgramRun(const DesktopSession &desktop)
+        : m_desktop(desktop) {}
     // Whatever is still running is killed, with every process it started.
-    ~ProgramRun();
+    ~ProgramRun() { killNow(); }
     ProgramRun(const ProgramRun &) = delete;
     ProgramRun &operator=(const ProgramRun &) = delete;
 
     // Copies the built program folder and puts this catalogue in it.
     bool prepare(const QByteArray &catalogue);
     QString folder() const { return m_folder.path(); }
-    QString settingsFile() const;
-    QString catalogueFile() const;
+    QString settingsFile() const {
+        return m_folder.filePath(QStringLiteral("program/sintonet-valdren.ini"));
+    }
+    QString catalogueFile() const {
+        return m_folder.filePath(QStringLiteral("program/RadioStore.mdb"));
+    }
 
-    // Starts the program; the variables are added to the desktop's environment,
-    // and those named in unset taken out of it.
+    // Starts the program; the variables are added to the desktop's environment, and those
+    // named in unset taken out of it.
     bool start(const QProcessEnvironment &extra = QProcessEnvironment(),
                const QStringList &unset = {});
     qint64 pid() const { return m_pid; }
-    bool running() const;
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
 
     // The program's main window while it is on the screen: its id and place.
     DesktopSession::Window window() const;
     // Waits until the main window is shown.
     bool waitForWindow(int timeoutMs) const;
-    // Where a control placed at this designed rectangle (twips from the window's top-left
-    // corner) is on the screen.
+    // Where a control placed at this designed rectangle is on the screen.
     QRect controlRect(const QRect &twips) const;
     QPoint controlCentre(const QRect &twips) const { return controlRect(twips).center(); }
     bool clickControl(const QRect &twips) const;
 
+    // True once ended; an unexpected end says why, with the program's last words.
     bool waitForExit(int timeoutMs);
-    int exitCode() const;
-    QProcess::ExitStatus exitStatus() const;
+    // The exit code of a normal end; the signal's number after a crash.
+    int exitCode() const { return m_process.exitCode(); }
     // SIGKILL at once; then whatever the program started goes too.
     void killNow();
     QByteArray errorOutput() const;
 
 private:
-    void killGroup();
-
     const DesktopSession &m_desktop;
     QTemporaryDir m_folder;
     QProcess m_process;

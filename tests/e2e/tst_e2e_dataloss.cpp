@@ -34,50 +34,37 @@ const QByteArray OldSettings = "; Ajustes de una sesi\xc3\xb3n anterior\n"
                                "[Otra]\n"
                                "Clave=valor\n";
 
-// What happens to the settings file in the program's folder, as the kernel
-// reports it: opened, a new name made (the temporary copy), renamed onto.
-class FolderWatch {
-public:
+// What happens to the settings file in the program's folder, as the kernel reports it: opened,
+// a new name made (the temporary copy), renamed onto.
+struct FolderWatch {
     enum Kind { Opened, Made, RenamedOnto };
 
     FolderWatch(const QString &folder, const QString &fileName)
-        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-        , m_name(QFile::encodeName(fileName)) {
-        if (m_fd >= 0)
-            inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
-                              IN_OPEN | IN_CREATE | IN_MOVED_TO);
+        : fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+        , name(QFile::encodeName(fileName)) {
+        inotify_add_watch(fd, QFile::encodeName(folder).constData(),
+                          IN_OPEN | IN_CREATE | IN_MOVED_TO);
     }
-    ~FolderWatch() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    bool valid() const { return m_fd >= 0; }
+    ~FolderWatch() { ::close(fd); }
 
     // Waits up to the time given and counts what happened meanwhile.
     void take(int timeoutMs) {
-        pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
-            return;
+        pollfd p{fd, POLLIN, 0};
         alignas(inotify_event) char buffer[4096];
-        const ssize_t length = ::read(m_fd, buffer, sizeof buffer);
+        const ssize_t length = ::poll(&p, 1, timeoutMs) > 0 ? ::read(fd, buffer, sizeof buffer) : 0;
         for (ssize_t at = 0; at < length;) {
             const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
-            const QByteArray name(event->len ? event->name : "");
-            if ((event->mask & IN_OPEN) && name == m_name)
-                ++m_counts[Opened];
-            if ((event->mask & IN_CREATE) && name.startsWith(m_name + '.'))
-                ++m_counts[Made];
-            if ((event->mask & IN_MOVED_TO) && name == m_name)
-                ++m_counts[RenamedOnto];
+            const QByteArray entry(event->len ? event->name : "");
+            counts[Opened] += (event->mask & IN_OPEN) && entry == name;
+            counts[Made] += (event->mask & IN_CREATE) && entry.startsWith(name + '.');
+            counts[RenamedOnto] += (event->mask & IN_MOVED_TO) && entry == name;
             at += ssize_t(sizeof(inotify_event)) + event->len;
         }
     }
-    int count(Kind kind) const { return m_counts[kind]; }
 
-private:
-    int m_fd;
-    QByteArray m_name;
-    int m_counts[3] = {0, 0, 0};
+    int fd;
+    QByteArray name;
+    int counts[3] = {0, 0, 0};
 };
 
 } // namespace
@@ -100,15 +87,6 @@ private:
         QVERIFY(TestFiles::write(m_program->settingsFile(), OldSettings));
         QVERIFY(m_program->start());
         QVERIFY2(m_program->waitForWindow(30000), m_program->errorOutput().constData());
-    }
-
-    // Copies the close may leave behind when killed between making and renaming.
-    int removeLeftovers() const {
-        QDir folder(m_program->folder() + u"/program"_s);
-        const QStringList left = folder.entryList({settingsName() + u".*"_s}, QDir::Files);
-        for (const QString &name : left)
-            folder.remove(name);
-        return int(left.size());
     }
 
 private Q_SLOTS:
@@ -142,11 +120,6 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::sha256(m_program->catalogueFile()), m_catalogueHash);
     }
 
-    void cleanupTestCase() {
-        m_program.reset();
-        m_session.reset();
-    }
-
     void killedDuringACloseLeavesTheOldOrTheNewFile_data() {
         QTest::addColumn<int>("kind");   // a FolderWatch::Kind, or -1 for a delay
         QTest::addColumn<int>("moment"); // how many such events, or milliseconds
@@ -166,7 +139,7 @@ private Q_SLOTS:
         QFETCH(int, moment);
         startWithOldSettings();
         FolderWatch watch(m_program->folder() + u"/program"_s, settingsName());
-        QVERIFY(watch.valid());
+        QVERIFY(watch.fd >= 0);
 
         const std::unique_ptr<QProcess> click =
             m_session->startClick(m_program->controlCentre(Designed::cmdCloseApp));
@@ -177,8 +150,7 @@ private Q_SLOTS:
             m_program->killNow();
         } else {
             QDeadlineTimer deadline(20000);
-            while (watch.count(FolderWatch::Kind(kind)) < moment && m_program->running() &&
-                   !deadline.hasExpired()) {
+            while (watch.counts[kind] < moment && m_program->running() && !deadline.hasExpired()) {
                 watch.take(5);
                 m_program->waitForExit(0);
             }
@@ -187,9 +159,12 @@ private Q_SLOTS:
         }
 
         const QByteArray settings = TestFiles::read(m_program->settingsFile());
-        const int leftovers = removeLeftovers();
-        if (leftovers)
-            qInfo("left behind %d temporary copies", leftovers);
+        // Copies the close may leave behind when killed between making and renaming.
+        QDir folder(m_program->folder() + u"/program"_s);
+        for (const QString &left : folder.entryList({settingsName() + u".*"_s}, QDir::Files)) {
+            qInfo("left behind %s", qPrintable(left));
+            folder.remove(left);
+        }
         QVERIFY2(settings == OldSettings || settings == m_newSettings,
                  ("neither the old file nor the new one:\n" + settings).constData());
         qInfo("%s", settings == OldSettings ? "the old file" : "the new file");
@@ -197,5 +172,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eDataLoss)
+QTEST_MAIN(TestE2eDataLoss)
 #include "tst_e2e_dataloss.moc"

@@ -1,5 +1,5 @@
+#include "catalogue_fixture.h"
 #include "desktopsession.h"
-#include "e2estations.h"
 #include "eventually.h"
 #include "programrun.h"
 #include "testfiles.h"
@@ -27,11 +27,9 @@ constexpr int OpenOutlineWidth = 670;
 
 // Nothing drawn: every pixel the same.
 bool uniform(const QImage &image) {
-    if (image.isNull())
-        return false;
-    QImage same(image.size(), image.format());
+    QImage same = image;
     same.fill(image.pixel(0, 0));
-    return image == same;
+    return !image.isNull() && image == same;
 }
 
 } // namespace
@@ -44,6 +42,7 @@ class TestE2eJourney : public QObject {
     Q_OBJECT
 
 private:
+    // Declared in the order of starting, and so ended in reverse.
     std::unique_ptr<DesktopSession> m_session;
     QTemporaryDir m_audio;
     ToneServer *m_server = nullptr;
@@ -51,43 +50,38 @@ private:
     QImage m_emptyScreen;
     QString m_firstWindow;
 
-    QString capture(const QString &component) const {
-        return m_audio.filePath(u"out.%1.wav"_s.arg(component));
-    }
-
     QImage grabControl(const QRect &twips) const {
         return m_session->grab(m_program->controlRect(twips));
     }
 
-    // The drop-down list a combo box opened: a pop-up of the program's, which
-    // lies straight on the desktop where the window manager puts the window
-    // into a frame.
-    DesktopSession::Window openList() const {
-        const QList<DesktopSession::Window> popups = m_session->findWindows(
-            {u"--all"_s, u"--maxdepth"_s, u"1"_s, u"--onlyvisible"_s, u"--pid"_s,
-             QString::number(m_program->pid()), u"--class"_s, u"^sintonet-valdren$"_s});
-        return popups.isEmpty() ? DesktopSession::Window() : popups.first();
+    // The program's own windows on the screen, the main window's inner ones included.
+    QList<DesktopSession::Window> programWindows(const QStringList &more = {}) const {
+        // xdotool takes the pattern last.
+        return m_session->findWindows(more + QStringList{u"--all"_s, u"--onlyvisible"_s, u"--pid"_s,
+                                                         QString::number(m_program->pid()),
+                                                         u"--class"_s, u"^sintonet-valdren$"_s});
     }
 
-    // Opens the combo box and clicks one of its entries.
+    // Opens the combo box and clicks one of its entries. The list is a pop-up of the
+    // program's, straight on the desktop where the window manager frames the window.
     void pickFromList(const QRect &combo, int index, int count) {
         QVERIFY(m_program->clickControl(combo));
-        DesktopSession::Window list;
-        E2E_TRY_VERIFY(!(list = openList()).id.isEmpty(), 10000);
+        QList<DesktopSession::Window> list;
+        const QStringList popups{u"--maxdepth"_s, u"1"_s};
+        E2E_TRY_VERIFY(!(list = programWindows(popups)).isEmpty(), 10000);
         // The entries fill the list evenly inside its one-pixel frame.
-        const double entry = (list.geometry.height() - 2) / double(count);
-        const QPoint at(list.geometry.center().x(),
-                        list.geometry.top() + 1 + int(entry * index + entry / 2));
-        QVERIFY(m_session->click(at));
-        E2E_TRY_VERIFY(openList().id.isEmpty(), 10000);
+        const QRect box = list.first().geometry;
+        const double entry = (box.height() - 2) / double(count);
+        QVERIFY(
+            m_session->click(QPoint(box.center().x(), box.top() + 1 + int(entry * (index + 0.5)))));
+        E2E_TRY_VERIFY(programWindows(popups).isEmpty(), 10000);
     }
 
+    // The program's window inside the tray host's.
     DesktopSession::Window trayIcon() const {
-        const QList<DesktopSession::Window> hosts = m_session->visibleWindows(u"^trayer$"_s);
-        const QList<DesktopSession::Window> mine = m_session->findWindows(
-            {u"--all"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(m_program->pid()),
-             u"--class"_s, u"^sintonet-valdren$"_s});
-        for (const DesktopSession::Window &icon : mine) {
+        const QList<DesktopSession::Window> hosts =
+            m_session->findWindows({u"--onlyvisible"_s, u"--class"_s, u"^trayer$"_s});
+        for (const DesktopSession::Window &icon : programWindows()) {
             for (const DesktopSession::Window &host : hosts) {
                 if (host.geometry.contains(icon.geometry.center()))
                     return icon;
@@ -103,14 +97,16 @@ private Q_SLOTS:
         m_server = new ToneServer(m_audio.path(), this);
         QVERIFY(m_server->start());
         m_program = std::make_unique<ProgramRun>(*m_session);
-        QVERIFY(m_program->prepare(E2eStations::catalogue(*m_server)));
+        // Every station plays from the tone station. The countries as listed: Chile, España, Perú.
+        const auto url = [this](const QString &path) { return m_server->url(path).toString(); };
+        QVERIFY(m_program->prepare(CatalogueFixture::catalogueBytes(
+            {u"Perú"_s, u"Chile"_s, u"España"_s},
+            {{u"Chile"_s, u"Radio Cordillera"_s, url(u"/file.mp3"_s), u"WMP"_s},
+             {u"España"_s, u"Onda Tono"_s, url(u"/live.mp3"_s), u"WMP"_s},
+             {u"España"_s, u"Radio L'Estel"_s, url(u"/list.pls"_s), u"RP"_s},
+             {u"Perú"_s, u"Tono Andino"_s, url(u"/live.mp3"_s), u"WMP"_s}})));
         m_emptyScreen = m_session->grab(QRect(0, 0, 1280, 1024));
         QVERIFY(!m_emptyScreen.isNull());
-    }
-
-    void cleanupTestCase() {
-        m_program.reset();
-        m_session.reset();
     }
 
     void startsWithoutSettingsAsASmallRoundedWindow() {
@@ -149,29 +145,23 @@ private Q_SLOTS:
         QCOMPARE(m_program->window().id, m_firstWindow);
     }
 
-    void picksACountry() {
-        const QImage before = grabControl(cboPaises);
-        pickFromList(cboPaises, 1, 3); // España
-        E2E_TRY_VERIFY(grabControl(cboPaises) != before, 10000);
-    }
-
     void connectsAndHearsTheStation() {
-        QVERIFY(uniform(grabControl(FX)));
+        pickFromList(cboPaises, 1, 3); // España
         QVERIFY(m_program->clickControl(imgConectar));
         // España's first station, not the first country's.
         E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
         QCOMPARE(m_server->requests(u"/live.mp3"_s), 1);
         QCOMPARE(m_server->requests(u"/file.mp3"_s), 0);
-        E2E_TRY_VERIFY(ToneServer::heardIn(capture(u"MediaPlayer1"_s)), 15000);
+        E2E_TRY_VERIFY(ToneServer::heardIn(m_audio.filePath(u"out.MediaPlayer1.wav"_s)), 15000);
         // The status display turns: two looks at it differ.
         const QImage first = grabControl(FX);
         E2E_TRY_VERIFY(grabControl(FX) != first, 15000);
     }
 
-    void cutsAndTheDisplayRests() {
+    void cutsTheStation() {
         QVERIFY(m_program->clickControl(imgConectar));
+        // The display's rest is the display suite's and the window suite's.
         E2E_TRY_COMPARE(m_server->liveListeners(), 0, 15000);
-        E2E_TRY_VERIFY(uniform(grabControl(FX)), 10000);
     }
 
     void changesStation() {
@@ -179,7 +169,7 @@ private Q_SLOTS:
         E2E_TRY_COMPARE(m_server->requests(u"/live.mp3"_s), 2, 15000);
         pickFromList(cboRadios, 1, 2); // Radio L'Estel, on the other player
         QVERIFY(m_program->clickControl(ImgCambiar));
-        E2E_TRY_VERIFY(ToneServer::heardIn(capture(u"RealAudio1"_s)), 15000);
+        E2E_TRY_VERIFY(ToneServer::heardIn(m_audio.filePath(u"out.RealAudio1.wav"_s)), 15000);
         // The first player let its station go.
         E2E_TRY_COMPARE(m_server->liveListeners(), 1, 15000);
     }
@@ -201,7 +191,6 @@ private Q_SLOTS:
     void closesWithXAndKeepsTheSettings() {
         QVERIFY(m_program->clickControl(cmdCloseApp));
         QVERIFY(m_program->waitForExit(15000));
-        QCOMPARE(m_program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(m_program->exitCode(), 0);
         QCOMPARE(QString::fromUtf8(TestFiles::read(m_program->settingsFile())),
                  u"[General]\nLastCountry=España\nLastRadio=Radio L'Estel\nSkin=\n"
@@ -214,5 +203,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestE2eJourney)
+QTEST_MAIN(TestE2eJourney)
 #include "tst_e2e_journey.moc"

@@ -7,17 +7,6 @@
 #include <cstring>
 #include <numbers>
 
-namespace {
-
-quint16 u16(const char *p) {
-    return qFromLittleEndian<quint16>(p);
-}
-quint32 u32(const char *p) {
-    return qFromLittleEndian<quint32>(p);
-}
-
-} // namespace
-
 WavCapture WavCapture::read(const QString &path) {
     WavCapture capture;
     QFile file(path);
@@ -31,15 +20,15 @@ WavCapture WavCapture::read(const QString &path) {
     qsizetype pos = 12;
     while (pos + 8 <= bytes.size()) {
         const char *chunk = bytes.constData() + pos;
-        const qsizetype size = u32(chunk + 4);
+        const qsizetype size = qFromLittleEndian<quint32>(chunk + 4);
         const qsizetype body = pos + 8;
         if (std::memcmp(chunk, "fmt ", 4) == 0 && body + 16 <= bytes.size()) {
-            format = u16(chunk + 8);
-            channels = u16(chunk + 10);
-            rate = int(u32(chunk + 12));
-            bits = u16(chunk + 22);
+            format = qFromLittleEndian<quint16>(chunk + 8);
+            channels = qFromLittleEndian<quint16>(chunk + 10);
+            rate = int(qFromLittleEndian<quint32>(chunk + 12));
+            bits = qFromLittleEndian<quint16>(chunk + 22);
             if (format == 0xFFFE && body + 26 <= bytes.size())
-                format = u16(chunk + 32); // the sub-format's first two bytes
+                format = qFromLittleEndian<quint16>(chunk + 32); // the sub-format's first two bytes
         } else if (std::memcmp(chunk, "data", 4) == 0) {
             if (channels <= 0 || bits <= 0)
                 return capture;

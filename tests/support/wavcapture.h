@@ -10,7 +10,6 @@ public:
     // An empty capture when the file is missing or has no complete header yet.
     static WavCapture read(const QString &path);
 
-    int sampleRate() const { return m_sampleRate; }
     qsizetype frames() const { return m_samples.size(); }
     double seconds() const { return m_sampleRate ? double(frames()) / m_sampleRate : 0.0; }
 

@@ -1,0 +1,527 @@
+#include "about.h"
+#include "aboutlauncher.h"
+#include "optionspanel.h"
+#include "settings.h"
+#include "startupstatus.h"
+#include "twips.h"
+#include "urlopener.h"
+#include "windowcentring.h"
+#include "windowdrag.h"
+#include "windowoutline.h"
+#include "windowstates.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The main window as the shell sees it: frameless, Command1 where designed, the tray menu. All
+// one colour, Command1 included, so that the screen shows the outline alone.
+struct MainWindow {
+    QWidget window;
+    QMenu mnuSystemTray;
+    WindowStates states{&window, &mnuSystemTray};
+    QSignalSpy menus{&mnuSystemTray, &QMenu::aboutToShow};
+    QPushButton *command1 = new QPushButton(u"Opciones >>"_s, &window);
+    std::unique_ptr<OptionsPanel> panel;
+
+    MainWindow() {
+        QPixmap icon(32, 32);
+        icon.fill(Qt::darkBlue);
+        window.setWindowIcon(QIcon(icon));
+        window.setWindowTitle(u"Sintonet Valdren"_s);
+        window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        window.setStyleSheet(u"* { background: #ff0000; color: #ff0000; border: none; }"_s);
+        window.setAttribute(Qt::WA_StyledBackground);
+        window.resize(Twips::size(10275, 3030));
+        window.move(100, 100);
+        mnuSystemTray.addAction(u"Abrir ventana"_s);
+        command1->setGeometry(Twips::rect(1860, 2640, 1515, 255));
+        panel = std::make_unique<OptionsPanel>(&window, command1);
+        panel->setWindowWidth(OptionsPanel::ClosedWidth);
+        panel->closeAtStartup();
+    }
+};
+
+// The pixels of the screen the window really covers, read back from the X server.
+QRegion shownRegion(const QWidget &window) {
+    const QRect frame = window.geometry();
+    const QImage shot = window.screen()->grabWindow(0).toImage().copy(frame);
+    QRegion shown;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixel(x, y) == qRgb(255, 0, 0))
+                shown += QRect(x, y, 1, 1);
+    return shown;
+}
+
+// The icon's own widget, where the X11 tray delivers its clicks.
+QWidget *iconWidget() {
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (QWidget *w : widgets)
+        if (w->objectName() == u"QSystemTrayIconSys"_s && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+// Runs an X tool and returns what it printed.
+QString tool(const QString &program, const QStringList &arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(15000) ? QString::fromUtf8(process.readAllStandardOutput())
+                                          : QString();
+}
+
+bool managerInCharge() {
+    return tool(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}).contains(u"window id"_s);
+}
+
+// The window manager, started and waited for until it has taken charge (a window mapped before
+// then is never managed), and ended with the case.
+struct WindowManager {
+    QProcess process;
+
+    bool start() {
+        process.start(u"openbox"_s, {u"--sm-disable"_s});
+        return process.waitForStarted() && QTest::qWaitFor(managerInCharge, 30000);
+    }
+    ~WindowManager() {
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+};
+
+// What the window manager says of the window: "Normal", "Iconic", or empty while it does not
+// manage it.
+QString wmState(QWidget &window) {
+    const QString said =
+        tool(u"xprop"_s, {u"-id"_s, QString::number(window.winId()), u"WM_STATE"_s});
+    const QString state = said.section(u"window state: "_s, 1, 1).section(u'\n', 0, 0).trimmed();
+    return state == u"Withdrawn"_s ? QString() : state;
+}
+
+class RecordingOpener : public UrlOpener {
+public:
+    void openUrl(const QUrl &url) override { opened.append(url); }
+    QList<QUrl> opened;
+};
+
+QList<About *> visibleAboutWindows() {
+    QList<About *> found;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *about = qobject_cast<About *>(widget); about && about->isVisible())
+            found.append(about);
+    return found;
+}
+
+// The window's frame as the X server has it: the inner window's place on the screen, widened
+// by the frame extents the window manager declares. Null until the window is framed.
+QRect frameOnScreen(const QWidget &window) {
+    const QString id = QString::number(window.winId());
+    const QString info = tool(u"xwininfo"_s, {u"-id"_s, id});
+    const QRegularExpressionMatch e =
+        QRegularExpression(u"= (\\d+), (\\d+), (\\d+), (\\d+)"_s)
+            .match(tool(u"xprop"_s, {u"-id"_s, id, u"_NET_FRAME_EXTENTS"_s}));
+    const auto value = [&info](const QString &label) {
+        return QRegularExpression(label + u":\\s+(-?\\d+)"_s).match(info).captured(1).toInt();
+    };
+    if (!e.hasMatch() || info.isEmpty())
+        return {};
+    return QRect(value(u"Absolute upper-left X"_s), value(u"Absolute upper-left Y"_s),
+                 value(u"Width"_s), value(u"Height"_s))
+        .adjusted(-e.captured(1).toInt(), -e.captured(3).toInt(), e.captured(2).toInt(),
+                  e.captured(4).toInt());
+}
+
+} // namespace
+
+char *toString(const WindowOutline &o) {
+    return qstrdup(qPrintable(QString::asprintf("%d,%d-%d,%d (%dx%d)", o.left, o.top, o.right,
+                                                o.bottom, o.ellipseWidth, o.ellipseHeight)));
+}
+
+// Window shapes, moves, the tray and the About window on a real X server; the tray host and
+// the window manager are the test's own.
+class TestShell : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() {
+        QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
+        m_trayHost.start(u"trayer"_s, {});
+        QVERIFY2(m_trayHost.waitForStarted(), "trayer did not start");
+        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+    }
+
+    void cleanupTestCase() { stopTrayHost(); }
+
+    void outlineEdges_data() {
+        QTest::addColumn<double>("tpp");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<WindowOutline>("expected");
+        QTest::newRow("15 open") << 15.0 << 1 << WindowOutline{3, 22, 674, 225, 30, 30};
+        QTest::newRow("15 closed") << 15.0 << -1 << WindowOutline{3, 22, 244, 225, 30, 30};
+        QTest::newRow("12 open") << 12.0 << 1 << WindowOutline{4, 28, 842, 281, 30, 30};
+        QTest::newRow("12 closed") << 12.0 << -1 << WindowOutline{4, 28, 305, 281, 30, 30};
+    }
+
+    // The outline left by a whole animation, as the stepping really ends.
+    void outlineEdges() {
+        QFETCH(double, tpp);
+        QFETCH(int, direction);
+        QFETCH(WindowOutline, expected);
+        QCOMPARE(CreaRegion(OptionsPanel::fractions(200, qint16(direction)).back(), 1, 1, 0, 0, tpp,
+                            tpp),
+                 expected);
+    }
+
+    void outlineHalvesRoundToEven() {
+        // At 18 twips per pixel: left 2.5, top 18.33, right 201.67, bottom 187.5.
+        QCOMPARE(CreaRegion(0, 1, 1, 0, 0, 18, 18), (WindowOutline{2, 18, 202, 188, 30, 30}));
+        // Offsets and scale are applied before rounding: 3 * 1.5 - 2 = 2.5.
+        QCOMPARE(CreaRegion(1, 1.5f, 1, -2, 0, 15, 15).left, 2);
+    }
+
+    // The 30 x 30 corners, row by row, as the original platform cuts them: the
+    // last column and row of the rectangle are left out, the top corners are one
+    // row taller than the bottom ones.
+    void cornerRows() {
+        const QRegion region = WindowOutline{3, 22, 674, 225, 30, 30}.region();
+        QCOMPARE(region.boundingRect(), QRect(QPoint(3, 22), QPoint(672, 223)));
+        QList<int> insets{11, 9, 7, 6, 5, 4, 3, 2, 2, 1, 1, 0, 0, 0, 0};
+        insets += QList<int>(210 - 37, 0);
+        insets += {0, 0, 0, 1, 1, 2, 2, 3, 4, 5, 6, 7, 9, 11};
+        for (int y = 22; y <= 223; ++y) {
+            const int first = 3 + insets[y - 22];
+            const int last = 672 - insets[y - 22];
+            QVERIFY2(region.contains(QPoint(first, y)) && region.contains(QPoint(last, y)) &&
+                         !region.contains(QPoint(first - 1, y)) &&
+                         !region.contains(QPoint(last + 1, y)),
+                     qPrintable(u"row %1"_s.arg(y)));
+        }
+    }
+
+    // The X server cuts the window to the rounded outline, corner pixels included.
+    void command1OpensAndCloses() {
+        MainWindow main;
+        main.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+        const QRegion closedMask = main.window.mask();
+        QCOMPARE(closedMask.boundingRect(), QRect(0, 0, 240, 202));
+        QTRY_COMPARE(shownRegion(main.window), closedMask);
+
+        QSignalSpy clicks(main.command1, &QPushButton::clicked);
+        QSignalSpy finished(main.panel.get(), &OptionsPanel::slideFinished);
+        QTest::mouseClick(main.command1, Qt::LeftButton);
+        // Refused while the panel slides.
+        QTest::mouseClick(main.command1, Qt::LeftButton);
+        QCOMPARE(clicks.count(), 1);
+
+        // The outline grows where a person sees it, one width after another.
+        QList<int> widths{closedMask.boundingRect().width()};
+        QElapsedTimer waited;
+        waited.start();
+        while (main.command1->text() != u"<< Opciones"_s && waited.elapsed() < 10000) {
+            if (const int width = main.window.mask().boundingRect().width(); width != widths.last())
+                widths.append(width);
+            QTest::qWait(5);
+        }
+        QCOMPARE(main.command1->text(), u"<< Opciones"_s);
+        QVERIFY2(widths.size() >= 5, qPrintable(u"%1 outlines seen"_s.arg(widths.size())));
+        // The first step is at fraction 0, two pixels short of the closed outline.
+        QVERIFY(std::is_sorted(widths.cbegin() + 1, widths.cend()));
+        QCOMPARE(finished.count(), 1);
+
+        // The window's width once open is the journey's.
+        QCOMPARE(main.command1->x(), Twips::toPixels(8260));
+        QCOMPARE(main.window.mask().boundingRect(), QRect(0, 0, 670, 202));
+        QTRY_COMPARE(shownRegion(main.window), main.window.mask());
+
+        QTest::mouseClick(main.command1, Qt::LeftButton);
+        QTRY_COMPARE(main.command1->text(), u"Opciones >>"_s);
+        QCOMPARE(finished.count(), 2);
+        QCOMPARE(main.command1->x(), Twips::toPixels(1860));
+        QCOMPARE(main.window.width(), Twips::toPixels(3705));
+        QCOMPARE(main.window.mask(), closedMask);
+    }
+
+    void dragByTopBand() {
+        MainWindow main;
+        WindowDrag drag(&main.window);
+        main.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+
+        // Without a window manager the window follows the pointer itself. The
+        // presses below are at 1500 twips across, pixel 100.
+        auto dragBy = [&](const QPoint &delta) {
+            const QPoint from = main.window.mapToGlobal(QPoint(100, 13));
+            QMouseEvent move(QEvent::MouseMove, QPointF(100, 13) + delta, from + delta,
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&main.window, &move);
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(100, 13) + delta, from + delta,
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&main.window, &release);
+        };
+        const QPoint start = main.window.pos();
+
+        drag.Form_MouseDown(Qt::RightButton, Qt::NoModifier, 1500, 100);
+        dragBy(QPoint(30, 20));
+        drag.Form_MouseDown(Qt::LeftButton, Qt::NoModifier, 1500, 201);
+        dragBy(QPoint(30, 20));
+        QCOMPARE(main.window.pos(), start);
+
+        drag.Form_MouseDown(Qt::LeftButton, Qt::NoModifier, 1500, 200);
+        dragBy(QPoint(30, 20));
+        QTRY_COMPARE(main.window.pos(), start + QPoint(30, 20));
+
+        // A real press on pixel row 13, 195 twips down.
+        QTest::mousePress(&main.window, Qt::LeftButton, {}, QPoint(50, 13));
+        QTest::mouseMove(&main.window, QPoint(60, 23));
+        QTest::mouseRelease(&main.window, Qt::LeftButton, {}, QPoint(60, 23));
+        QTRY_COMPARE(main.window.pos(), start + QPoint(40, 30));
+    }
+    // Clicks on the icon as the X11 tray delivers them, and the messages they become.
+    void iconClicks() {
+        MainWindow main;
+        main.states.cmdGoTray_Click();
+        QVERIFY(!main.window.isVisible());
+        QCOMPARE(main.states.trayIcon()->toolTip(), u"Sintonet Valdren"_s);
+        QWidget *icon = nullptr;
+        QTRY_VERIFY((icon = iconWidget()));
+
+        QTimer::singleShot(0, &main.mnuSystemTray, &QMenu::hide);
+        QTest::mouseClick(icon, Qt::RightButton);
+        QCOMPARE(main.menus.count(), 1);
+        QTest::mouseClick(icon, Qt::LeftButton);
+        QVERIFY(!main.window.isVisible());
+        QTest::mouseDClick(icon, Qt::LeftButton);
+        QVERIFY(main.window.isVisible() && !main.states.trayIcon()->isVisible());
+
+        // Over a shown window these are ordinary mouse moves.
+        main.states.Form_MouseMove(517);
+        QCOMPARE(main.menus.count(), 1);
+
+        // Anything arriving while the menu is open is dropped.
+        main.states.PonEnTray();
+        QTimer::singleShot(0, [&] {
+            main.states.Form_MouseMove(517);
+            main.states.Form_MouseMove(515);
+            main.mnuSystemTray.hide();
+        });
+        main.states.Form_MouseMove(517);
+        QCOMPARE(main.menus.count(), 2);
+        QVERIFY(!main.window.isVisible());
+        main.states.Form_MouseMove(515);
+        QVERIFY(main.window.isVisible());
+    }
+
+    // Minimized with "-", restored from the task list by the window manager, then to the tray
+    // and back: the window must come back normal, not iconic, and listed in the task list.
+    void backFromTheTrayAfterARestoreByTheWindowManager() {
+        // To the tray before ever being shown, as an auto-connecting start-up goes.
+        MainWindow main;
+        main.states.PonEnTray();
+        QVERIFY(main.states.taskbarEntry().isSkipped());
+        main.states.mnuWinOpen_Click();
+        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
+        QVERIFY(!main.states.taskbarEntry().isSkipped());
+
+        WindowManager windowManager;
+        QVERIFY(windowManager.start());
+        main.window.hide();
+        main.window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Normal"_s, 10000);
+
+        main.states.cmdMinimizeApp_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Iconic"_s, 10000);
+        const QString id = QString::number(main.window.winId());
+        QCOMPARE(QProcess::execute(u"xdotool"_s, {u"windowactivate"_s, id}), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), u"Normal"_s, 10000);
+
+        main.states.cmdGoTray_Click();
+        QTRY_COMPARE_WITH_TIMEOUT(wmState(main.window), QString(), 10000);
+        main.states.mnuWinOpen_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!wmState(main.window).isEmpty(), 10000);
+        QCOMPARE(wmState(main.window), u"Normal"_s);
+        // The toolkit may hear of the window manager's state changes a little later.
+        QTRY_VERIFY(main.window.isVisible() && !main.window.isMinimized());
+        QVERIFY(!main.states.trayIcon()->isVisible());
+        // Once shown, the window manager holds the task list state and must be asked.
+        QTRY_VERIFY(!main.states.taskbarEntry().isSkipped());
+        TaskbarEntry entry(&main.window);
+        entry.setListed(false);
+        QTRY_VERIFY(entry.isSkipped());
+        entry.setListed(true);
+        QTRY_VERIFY(!entry.isSkipped());
+    }
+
+    // 15 twips a tick from 3310; past -9000 it starts again.
+    void creditsRiseAndStartAgain() {
+        RecordingOpener opener;
+        About about(opener);
+        auto *picture2 = about.findChild<QWidget *>(u"Picture2"_s);
+        QCOMPARE(about.picture2Top(), 3310);
+        const QMap<int, int> expected = {{1, 3295}, {2, 3280}, {821, -9005}, {822, 3295}};
+        for (int tick = 1; tick <= 822; ++tick) {
+            about.Timer1_Timer();
+            if (expected.contains(tick))
+                QCOMPARE(about.picture2Top(), expected[tick]);
+            // By tick 821 the whole panel has left the viewport.
+            if (tick >= 821)
+                QCOMPARE(picture2->geometry().bottom() < 0, tick == 821);
+        }
+    }
+
+    // A screen smaller than the window: equal negative overhangs. Halves are cut toward zero,
+    // and a panel at the screen's top shifts the area.
+    void centresOnTheScreen() {
+        QCOMPARE(WindowCentring::origin(QRect(0, 0, 3000, 2250), QSize(4020, 4530)),
+                 QPoint(-510, -1140));
+        QCOMPARE(WindowCentring::origin(QRect(0, 450, 3015, 3000), QSize(3990, 4500)),
+                 QPoint(-487, 450 - 750));
+    }
+
+    // Under a window manager it is the frame that sits in the middle, once
+    // the manager has put it around the window.
+    void frameCentredUnderAWindowManager() {
+        WindowManager windowManager;
+        QVERIFY(windowManager.start());
+        RecordingOpener opener;
+        AboutLauncher launcher(opener);
+        launcher.lblCreditos_Click();
+        About *about = launcher.openWindow();
+        const QRect area = about->screen()->availableGeometry();
+        // On a loaded machine the manager may still be starting when the window is mapped, and
+        // then never frames it: map it again after a while. Twice the frame's offset from the
+        // middle is at most a pixel: an odd difference has no middle.
+        QElapsedTimer mapped;
+        mapped.start();
+        const auto twiceOffCentre = [&] {
+            const QRect frame = frameOnScreen(*about);
+            if (frame.isNull() && mapped.elapsed() > 5000) {
+                about->hide();
+                about->show();
+                mapped.restart();
+            }
+            return frame.isNull() ? INT_MAX
+                                  : qMax(qAbs(2 * frame.left() + frame.width() - 2 * area.left() -
+                                              area.width()),
+                                         qAbs(2 * frame.top() + frame.height() - 2 * area.top() -
+                                              area.height()));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(twiceOffCentre() <= 1, 45000);
+        launcher.closeIfOpen();
+    }
+
+    void oneWindowAtATimeAndAFreshOneAfterCerrar() {
+        RecordingOpener opener;
+        AboutLauncher launcher(opener);
+        launcher.lblCreditos_Click();
+        QPointer<About> first = launcher.openWindow();
+        QVERIFY(first);
+        first->Timer1_Timer();
+        first->Timer1_Timer();
+
+        launcher.lblCreditos_Click();
+        QCOMPARE(launcher.openWindow(), first.data());
+        QCOMPARE(visibleAboutWindows().size(), 1);
+        QCOMPARE(first->picture2Top(), 3280);
+
+        // The links open the home page and a new mail.
+        for (const QString &label : {u"Label3"_s, u"Label4"_s})
+            QTest::mouseClick(first->findChild<QLabel *>(label), Qt::LeftButton);
+        QCOMPARE(opener.opened, (QList<QUrl>{QUrl(About::homePage()),
+                                             QUrl(u"mailto:"_s + About::supportEmail())}));
+
+        QTest::mouseClick(first->findChild<QPushButton *>(u"Cmd1"_s), Qt::LeftButton);
+        QVERIFY(!launcher.openWindow());
+        QVERIFY(visibleAboutWindows().isEmpty());
+        QTRY_VERIFY(!first);
+
+        launcher.lblCreditos_Click();
+        About *second = launcher.openWindow();
+        QVERIFY(second);
+        QCOMPARE(second->picture2Top(), 3310);
+        QVERIFY(second->findChild<QTimer *>(u"Timer1"_s)->isActive());
+
+        // The program's close button shuts it first.
+        launcher.closeIfOpen();
+        QVERIFY(visibleAboutWindows().isEmpty());
+        launcher.closeIfOpen();
+    }
+
+    // Hidden while auto-connect is off; hidden, the choice still counts at the next close.
+    // Its words are the settings' (the session suite).
+    void statusList() {
+        QWidget window;
+        auto *chkAutoConn = new QCheckBox(&window);
+        auto *cboStatus = new QComboBox(&window);
+        StartupStatus status(chkAutoConn, cboStatus);
+        QCOMPARE(status.GuardaEstado(), std::nullopt);
+        QVERIFY(cboStatus->isHidden());
+        chkAutoConn->setChecked(true);
+        QVERIFY(!cboStatus->isHidden());
+        status.PonEstado(StartState::InTray);
+        QCOMPARE(cboStatus->currentText(), u"En Tray"_s);
+        chkAutoConn->setChecked(false);
+        QVERIFY(cboStatus->isHidden());
+        QCOMPARE(status.GuardaEstado(), StartState::InTray);
+    }
+
+    // With auto-connect the saved state applies (without it the window suite's start opens
+    // normally).
+    void startupState() {
+        for (const StartState state : {StartState::InTray, StartState::Minimized}) {
+            MainWindow main;
+            Settings saved;
+            saved.autoconnect = true;
+            saved.status = state;
+            main.states.applyStartupState(saved);
+            QCOMPARE(main.states.isInTray(), state == StartState::InTray);
+            QCOMPARE(main.states.trayIcon()->isVisible(), state == StartState::InTray);
+            QCOMPARE(main.window.isMinimized(), state == StartState::Minimized);
+        }
+    }
+
+    // Without a tray the window is minimized instead, so it can be found again.
+    void noTrayMinimizes() {
+        stopTrayHost();
+        QTRY_VERIFY_WITH_TIMEOUT(!QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+        MainWindow main;
+        main.window.show();
+        main.states.cmdGoTray_Click();
+        QVERIFY(main.window.isVisible() && main.window.isMinimized());
+        QVERIFY(!main.states.trayIcon()->isVisible());
+    }
+
+private:
+    void stopTrayHost() {
+        m_trayHost.terminate();
+        m_trayHost.waitForFinished(5000);
+    }
+
+    QProcess m_trayHost;
+};
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
