@@ -23,7 +23,7 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$build" --parallel 2 --target bench_program bench_catalogue sintonet-valdren
+cmake --build "$build" --parallel 2 --target bench_program bench_catalogue sintonet-valdren sintonet-valdren-web
 
 args=("$@")
 if [ -n "${SV_BENCH_PROGRAM:-}" ]; then
