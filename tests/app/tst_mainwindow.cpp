@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>

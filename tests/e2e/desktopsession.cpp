@@ -68,7 +68,7 @@ bool DesktopSession::startHelper(const QString &program, const QStringList &argu
     return true;
 }
 
-bool DesktopSession::start(const Parts &parts) {
+bool DesktopSession::start(bool trayHost) {
     if (!m_home.isValid() || !qGuiApp)
         return false;
     for (const QString &folder : {u"config"_s, u"cache"_s, u"data"_s, u"runtime"_s})
@@ -89,7 +89,7 @@ bool DesktopSession::start(const Parts &parts) {
             return QTest::qWaitForWindowExposed(&probe, 3000);
         }))
         return false;
-    return !parts.trayHost ||
+    return !trayHost ||
            startHelper(
                u"trayer"_s,
                {u"--edge"_s, u"top"_s, u"--align"_s, u"right"_s, u"--widthtype"_s, u"request"_s,
@@ -99,7 +99,7 @@ bool DesktopSession::start(const Parts &parts) {
                });
 }
 
-QByteArray DesktopSession::run(const QString &tool, const QStringList &arguments, bool *ok) const {
+QByteArray DesktopSession::run(const QString &tool, const QStringList &arguments) const {
     QProcess process;
     process.setProcessEnvironment(environment());
     process.start(tool, arguments);
@@ -108,11 +108,9 @@ QByteArray DesktopSession::run(const QString &tool, const QStringList &arguments
         process.kill();
         process.waitForFinished(5000);
     }
-    const bool succeeded =
-        finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    if (ok)
-        *ok = succeeded;
-    return succeeded ? process.readAllStandardOutput() : QByteArray();
+    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+               ? process.readAllStandardOutput()
+               : QByteArray();
 }
 
 QList<DesktopSession::Window>

@@ -1,14 +1,7 @@
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
-#include <QList>
-#include <QPoint>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QRect>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -20,30 +13,23 @@
 // environment() run on it and write nothing outside the session's home folder.
 class DesktopSession {
 public:
-    struct Parts {
-        bool trayHost = true;
-    };
-
     // A window as the X server sees it.
     struct Window {
         QString id;
         QRect geometry; // on the screen
     };
 
-    DesktopSession() = default;
     ~DesktopSession();
-    DesktopSession(const DesktopSession &) = delete;
-    DesktopSession &operator=(const DesktopSession &) = delete;
 
     // False, with a warning saying what failed, when a part does not come up.
-    bool start(const Parts &parts);
+    bool start(bool trayHost);
 
     QString home() const { return m_home.path(); }
     QProcessEnvironment environment() const;
 
-    // Runs a tool on this desktop and returns what it printed; an empty result and *ok false
-    // when it failed or took too long.
-    QByteArray run(const QString &tool, const QStringList &arguments, bool *ok = nullptr) const;
+    // Runs a tool on this desktop and returns what it printed; an empty result when it failed
+    // or took too long.
+    QByteArray run(const QString &tool, const QStringList &arguments) const;
 
     // Windows that xdotool's search finds with these arguments.
     QList<Window> findWindows(const QStringList &searchArguments) const;

@@ -2,15 +2,6 @@
 
 #include "desktopsession.h"
 
-#include <QByteArray>
-#include <QPoint>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QRect>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
-
 // Where the window's controls were designed, in twips from its top-left corner.
 namespace Designed {
 inline const QRect cmdGoTray(2640, 60, 195, 195);
@@ -32,8 +23,6 @@ public:
         : m_desktop(desktop) {}
     // Whatever is still running is killed, with every process it started.
     ~ProgramRun() { killNow(); }
-    ProgramRun(const ProgramRun &) = delete;
-    ProgramRun &operator=(const ProgramRun &) = delete;
 
     // Copies the built program folder and puts this catalogue in it.
     bool prepare(const QByteArray &catalogue);

@@ -22,17 +22,10 @@ namespace {
 
 // Settings from an earlier session, each of the six values one that the next
 // normal close writes differently, and lines of other kinds the program keeps.
-const QByteArray OldSettings = "; Ajustes de una sesi\xc3\xb3n anterior\n"
-                               "[General]\n"
-                               "LastCountry=per\xc3\xba\n"
-                               "LastRadio=Radio Vieja\n"
-                               "Skin=Ninguno\n"
-                               "NumberType=BLUE\n"
-                               "Autoconnect=no\n"
-                               "Status=intray\n"
-                               "\n"
-                               "[Otra]\n"
-                               "Clave=valor\n";
+const QByteArray OldSettings = "; Ajustes de una sesi\xc3\xb3n anterior\n[General]"
+                               "\nLastCountry=per\xc3\xba\nLastRadio=Radio Vieja\nSkin=Ninguno"
+                               "\nNumberType=BLUE\nAutoconnect=no\nStatus=intray"
+                               "\n\n[Otra]\nClave=valor\n";
 
 // What happens to the settings file in the program's folder, as the kernel reports it: opened,
 // a new name made (the temporary copy), renamed onto.
@@ -92,7 +85,7 @@ private:
 private Q_SLOTS:
     void initTestCase() {
         m_session = std::make_unique<DesktopSession>();
-        QVERIFY(m_session->start({.trayHost = false}));
+        QVERIFY(m_session->start(/*trayHost=*/false));
         m_program = std::make_unique<ProgramRun>(*m_session);
         const QString nowhere = u"http://127.0.0.1:9/"_s;
         QVERIFY(m_program->prepare(CatalogueFixture::catalogueBytes(
@@ -106,17 +99,10 @@ private Q_SLOTS:
         QVERIFY(m_program->waitForExit(15000));
         QCOMPARE(m_program->exitCode(), 0);
         m_newSettings = TestFiles::read(m_program->settingsFile());
-        QCOMPARE(m_newSettings, QByteArray("; Ajustes de una sesi\xc3\xb3n anterior\n"
-                                           "[General]\n"
-                                           "LastCountry=Per\xc3\xba\n"
-                                           "LastRadio=\n"
-                                           "Skin=\n"
-                                           "NumberType=Blue\n"
-                                           "Autoconnect=0\n"
-                                           "Status=InTray\n"
-                                           "\n"
-                                           "[Otra]\n"
-                                           "Clave=valor\n"));
+        QCOMPARE(m_newSettings, QByteArray("; Ajustes de una sesi\xc3\xb3n anterior\n[General]"
+                                           "\nLastCountry=Per\xc3\xba\nLastRadio=\nSkin="
+                                           "\nNumberType=Blue\nAutoconnect=0\nStatus=InTray"
+                                           "\n\n[Otra]\nClave=valor\n"));
         QCOMPARE(TestFiles::sha256(m_program->catalogueFile()), m_catalogueHash);
     }
 
@@ -161,10 +147,8 @@ private Q_SLOTS:
         const QByteArray settings = TestFiles::read(m_program->settingsFile());
         // Copies the close may leave behind when killed between making and renaming.
         QDir folder(m_program->folder() + u"/program"_s);
-        for (const QString &left : folder.entryList({settingsName() + u".*"_s}, QDir::Files)) {
-            qInfo("left behind %s", qPrintable(left));
+        for (const QString &left : folder.entryList({settingsName() + u".*"_s}, QDir::Files))
             folder.remove(left);
-        }
         QVERIFY2(settings == OldSettings || settings == m_newSettings,
                  ("neither the old file nor the new one:\n" + settings).constData());
         qInfo("%s", settings == OldSettings ? "the old file" : "the new file");

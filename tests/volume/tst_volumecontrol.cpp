@@ -28,10 +28,6 @@ public:
         volumes.append(value);
     }
     void takeFocus() override { ++focusMoves; }
-    void forget() {
-        volumes.clear();
-        focusMoves = 0;
-    }
 
     QList<int> volumes;
     int focusMoves = 0;
@@ -66,8 +62,8 @@ struct Rig {
         session.setOnAir(onAir);
         Main.resize(Twips::size(10275, 3030));
         Main.show();
-        MediaPlayer1.forget();
-        RealAudio1.forget();
+        for (RecordingPlayer *player : {&MediaPlayer1, &RealAudio1})
+            *player = {};
     }
 
     void clickUp() { QTest::mouseClick(Scroll1, Qt::LeftButton, {}, QPoint(8, 3)); }
