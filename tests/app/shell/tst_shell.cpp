@@ -177,7 +177,7 @@ private Q_SLOTS:
 
     // The outline a whole animation leaves, as the stepping really ends. Halves round to even,
     // offsets and scale applied first.
-    void outlineEdges() {
+    void outline() {
         const auto last = [](double tpp, qint16 direction) {
             return CreaRegion(OptionsPanel::fractions(200, direction).back(), 1, 1, 0, 0, tpp, tpp);
         };
@@ -188,13 +188,11 @@ private Q_SLOTS:
         // At 18 twips per pixel: left 2.5, top 18.33, right 201.67, bottom 187.5.
         QCOMPARE(CreaRegion(0, 1, 1, 0, 0, 18, 18), (WindowOutline{2, 18, 202, 188, 30, 30}));
         QCOMPARE(CreaRegion(1, 1.5f, 1, -2, 0, 15, 15).left, 2); // 3 * 1.5 - 2 = 2.5
-    }
 
-    // The 30 x 30 corners, row by row, as the original platform cuts them: the
-    // last column and row of the rectangle are left out, the top corners are one
-    // row taller than the bottom ones.
-    void cornerRows() {
-        const QRegion region = WindowOutline{3, 22, 674, 225, 30, 30}.region();
+        // The 30 x 30 corners, row by row, as the original platform cuts them: the last column
+        // and row of the rectangle are left out, the top corners are one row taller than the
+        // bottom ones.
+        const QRegion region = last(15, 1).region();
         QCOMPARE(region.boundingRect(), QRect(QPoint(3, 22), QPoint(672, 223)));
         QList<int> insets{11, 9, 7, 6, 5, 4, 3, 2, 2, 1, 1, 0, 0, 0, 0};
         insets += QList<int>(210 - 37, 0);
