@@ -39,7 +39,6 @@ private Q_SLOTS:
         const QByteArray plain = "[General]\nSkin=Azul\n";
         QTest::newRow("names in any case") << plain << u"general"_s << u"SKIN"_s << u"Azul"_s;
         QTest::newRow("other section") << plain << u"Other"_s << u"Skin"_s << QString();
-        QTest::newRow("missing key") << plain << u"General"_s << u"Status"_s << QString();
         QTest::newRow("no file") << QByteArray() << u"General"_s << u"Skin"_s << QString();
         const QByteArray messy = "[General]\r\nAutoconnect =  1  \r\nSkin=\"Azul Noche\"\r\n"
                                  "Quoted=  \"  spaced  \" \r\nHalf=\"open\r\nLong=" +
