@@ -13,7 +13,6 @@
 // environment() run on it and write nothing outside the session's home folder.
 class DesktopSession {
 public:
-    // A window as the X server sees it.
     struct Window {
         QString id;
         QRect geometry; // on the screen
@@ -31,7 +30,6 @@ public:
     // or took too long.
     QByteArray run(const QString &tool, const QStringList &arguments) const;
 
-    // Windows that xdotool's search finds with these arguments.
     QList<Window> findWindows(const QStringList &searchArguments) const;
     // The bounding box of a window's shape, relative to the window.
     QRect shapeExtents(const QString &id) const;
@@ -44,7 +42,6 @@ public:
     // programs should have started one.
     QStringList busesStartedHere() const;
 
-    // What the screen shows in the rectangle.
     QImage grab(const QRect &area) const;
 
 private:

@@ -24,7 +24,6 @@ public:
     // Whatever is still running is killed, with every process it started.
     ~ProgramRun() { killNow(); }
 
-    // Copies the built program folder and puts this catalogue in it.
     bool prepare(const QByteArray &catalogue);
     QString folder() const { return m_folder.path(); }
     QString settingsFile() const {
@@ -43,7 +42,6 @@ public:
 
     // The program's main window while it is on the screen: its id and place.
     DesktopSession::Window window() const;
-    // Waits until the main window is shown.
     bool waitForWindow(int timeoutMs) const;
     // Where a control placed at this designed rectangle is on the screen.
     QRect controlRect(const QRect &twips) const;

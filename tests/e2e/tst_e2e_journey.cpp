@@ -18,14 +18,12 @@ namespace {
 
 using namespace Designed;
 
-// The window with the options panel closed and open, in pixels.
 const QSize ClosedSize(247, 202);
 const QSize OpenSize(679, 202);
 // The last outline of the opening animation (its right edge at design pixel 674): once it is
 // there, the panel's controls take clicks.
 constexpr int OpenOutlineWidth = 670;
 
-// Nothing drawn: every pixel the same.
 bool uniform(const QImage &image) {
     QImage same = image;
     same.fill(image.pixel(0, 0));
@@ -77,7 +75,6 @@ private:
         E2E_TRY_VERIFY(programWindows(popups).isEmpty(), 10000);
     }
 
-    // The program's window inside the tray host's.
     DesktopSession::Window trayIcon() const {
         const QList<DesktopSession::Window> hosts =
             m_session->findWindows({u"--onlyvisible"_s, u"--class"_s, u"^trayer$"_s});

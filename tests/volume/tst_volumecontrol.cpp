@@ -69,7 +69,6 @@ struct Rig {
     void clickUp() { QTest::mouseClick(Scroll1, Qt::LeftButton, {}, QPoint(8, 3)); }
     void clickDown() { QTest::mouseClick(Scroll1, Qt::LeftButton, {}, QPoint(8, 23)); }
 
-    // Elements 0..11 of the set that are on show.
     QList<int> shown(int set = VolumeDigits::Red) const {
         QList<int> elements;
         for (int element = 0; element <= VolumeDigits::OffPicture; ++element) {

@@ -84,7 +84,6 @@ QWidget *iconWidget() {
     return nullptr;
 }
 
-// Runs an X tool and returns what it printed.
 QString tool(const QString &program, const QStringList &arguments) {
     QProcess process;
     process.start(program, arguments);
@@ -425,7 +424,6 @@ private Q_SLOTS:
         QCOMPARE(visibleAboutWindows().size(), 1);
         QCOMPARE(first->picture2Top(), 3295);
 
-        // The links open the home page and a new mail.
         for (const QString &label : {u"Label3"_s, u"Label4"_s})
             QTest::mouseClick(first->findChild<QLabel *>(label), Qt::LeftButton);
         QCOMPARE(opener.opened, (QList<QUrl>{QUrl(About::homePage()),

@@ -47,7 +47,6 @@ struct Fixture {
 const QRgb Blue = qRgb(0, 0, 255);
 const QRgb Brightest = qRgb(242, 242, 99);
 
-// Nothing but the background.
 bool blank(const QImage &image) {
     QImage background(image.size(), QImage::Format_RGB32);
     background.fill(Blue);
