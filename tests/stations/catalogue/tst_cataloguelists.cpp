@@ -66,7 +66,6 @@ class TestCatalogueLists : public QObject {
     std::optional<Window> m;
 
     QString file() const { return m_dir.filePath(u"RadioStore.mdb"_s); }
-    // Writes a catalogue and opens it with the real reader.
     std::unique_ptr<TableCatalogue> open(const QList<Value> &countries,
                                          const QList<Station> &stations = stationRows) {
         QFile::remove(file());
