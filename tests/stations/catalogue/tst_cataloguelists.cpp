@@ -127,8 +127,7 @@ private Q_SLOTS:
         // whatever country start-up selected.
         const std::array<QString, 4> cases[] = {
             {u"Chile"_s, u"RPP Noticias"_s, u"Chile"_s, u"Radio Bío-Bío"_s},
-            {u"Bolivia"_s, u"adn"_s, u"Chile"_s, u"ADN"_s},
-            {u"D'ANDORRA"_s, QString(), u"d'Andorra"_s, u"Ràdio Valira"_s}};
+            {u"Bolivia"_s, u"adn"_s, u"Chile"_s, u"ADN"_s}};
         for (const auto &[lastCountry, lastRadio, country, station] : cases) {
             startUp(countryRows, lastCountry, lastRadio);
             // In Jet's order: the apostrophe passed over, letter case ignored.
