@@ -201,7 +201,6 @@ private Q_SLOTS:
         QCOMPARE(same.target.calls, QStringList{background(first)});
         same.pick(second);
         QCOMPARE(same.target.calls.value(1), background(second));
-        QCOMPARE(same.cboSkins.currentIndex(), second);
         QCOMPARE(same.List1.currentRow(), second);
     }
 

@@ -173,29 +173,25 @@ void ToneServer::respond(Client &client, const QByteArray &path, const QByteArra
         sendLive(client, qint64(m_burstSeconds * BytesPerSecond));
     } else if (path == "/file.mp3") {
         reply(socket, "200 OK", "audio/mpeg", m_fileAudio);
-    } else if (path == "/list.pls") {
+    } else if (path == "/list.pls" || path == "/self.pls" || path == "/loop.pls" ||
+               path.startsWith("/chain.pls?n=")) {
+        // Each lists one address: the live station, itself, the asx that lists it back, or
+        // the next link of a chain without end.
+        const QString next = path == "/list.pls"   ? u"/live.mp3"_s
+                             : path == "/self.pls" ? u"/self.pls"_s
+                             : path == "/loop.pls"
+                                 ? u"/loop.asx"_s
+                                 : u"/chain.pls?n=%1"_s.arg(path.mid(13).toInt() + 1);
         reply(socket, "200 OK", "audio/x-scpls",
-              "[playlist]\nNumberOfEntries=1\nFile1=" + live + "\nLength1=-1\nVersion=2\n");
+              "[playlist]\nNumberOfEntries=1\nFile1=" + url(next).toEncoded() +
+                  "\nLength1=-1\nVersion=2\n");
     } else if (path == "/list.m3u") {
         reply(socket, "200 OK", "audio/x-mpegurl", "#EXTM3U\n#EXTINF:-1,Tone\n" + live + "\n");
-    } else if (path == "/self.pls") {
-        reply(socket, "200 OK", "audio/x-scpls",
-              "[playlist]\nNumberOfEntries=1\nFile1=" + url(u"/self.pls"_s).toEncoded() + "\n");
-    } else if (path == "/self.m3u") {
-        reply(socket, "200 OK", "audio/x-mpegurl", url(u"/self.m3u"_s).toEncoded() + "\n");
     } else if (path == "/self.asx" || path == "/loop.asx") {
         const QString next = path == "/self.asx" ? u"/self.asx"_s : u"/loop.pls"_s;
         reply(socket, "200 OK", "video/x-ms-asf",
               "<asx version=\"3.0\"><entry><ref href=\"" + url(next).toEncoded() +
                   "\"/></entry></asx>\r\n");
-    } else if (path == "/loop.pls") {
-        reply(socket, "200 OK", "audio/x-scpls",
-              "[playlist]\nNumberOfEntries=1\nFile1=" + url(u"/loop.asx"_s).toEncoded() + "\n");
-    } else if (path.startsWith("/chain.pls?n=")) {
-        const int next = path.mid(13).toInt() + 1;
-        reply(socket, "200 OK", "audio/x-scpls",
-              "[playlist]\nNumberOfEntries=1\nFile1=" +
-                  url(u"/chain.pls?n=%1"_s.arg(next)).toEncoded() + "\n");
     } else if (path == "/dead.pls") {
         QByteArray list = "[playlist]\nNumberOfEntries=5000\n";
         for (int i = 1; i <= 5000; ++i)
@@ -206,7 +202,7 @@ void ToneServer::respond(Client &client, const QByteArray &path, const QByteArra
         reply(socket, "200 OK", "video/x-ms-asf",
               "<ASX version=\"3.0\"><Title>Tone</Title><Entry><Ref href=\"" + live +
                   "\"/></Entry></ASX>\r\n");
-    } else if (path == "/ref.asx" || path.startsWith("/reference?")) {
+    } else if (path.startsWith("/reference?")) {
         // Served the way Windows Media servers do, which sends the engine down mmsh://.
         reply(socket, "200 OK", "video/x-ms-asf", "[Reference]\r\nRef1=" + live + "\r\n");
     } else if (path.startsWith("/hls/")) {

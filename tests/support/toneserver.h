@@ -16,11 +16,11 @@ class QTcpSocket;
 //   /live.mp3        a live MP3 stream, ICY headers and titles, paced in real time
 //                    after a burst, like Icecast
 //   /file.mp3        the same tone as a short file with a length
-//   /list.pls, /list.m3u, /list.asx, /ref.asx (Windows Media "[Reference]"),
-//   /station?id=7, /reference?id=7  (the same two under names that do not say so)
+//   /list.pls, /list.m3u, /list.asx, and under names that do not say so /station?id=7 (asx)
+//   and /reference?id=7 (Windows Media "[Reference]")
 //   /hls/index.m3u8  an HLS stream of AAC segments
 //   /garbage         a web page, /missing a 404, /stall never answers
-//   /self.pls, /self.m3u, /self.asx  playlists that list themselves
+//   /self.pls, /self.asx  playlists that list themselves
 //   /loop.asx, /loop.pls  two playlists that list each other
 //   /chain.pls?n=1   a playlist that lists the next one, without end
 //   /dead.pls        5,000 entries, all 404s under /dead

@@ -10,12 +10,10 @@ class TestAdvertSetup : public QObject {
 private Q_SLOTS:
     void initTestCase() { qunsetenv("QTWEBENGINE_DISABLE_SANDBOX"); }
 
-    void otherUsersKeepTheSandbox() {
+    // Other users keep the sandbox; root switches it off and says so once.
+    void onlyRootSwitchesTheSandboxOffAndSaysSoOnce() {
         QVERIFY(WebEngineSetup::prepare(false).isEmpty());
         QVERIFY(!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"));
-    }
-
-    void rootSwitchesItOffAndSaysSoOnce() {
         const QString notice = WebEngineSetup::prepare(true);
         QVERIFY(notice.contains(QStringLiteral("root")));
         QCOMPARE(qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), QByteArray("1"));

@@ -53,7 +53,6 @@ private:
                0.8 * ToneServer::ToneAmplitude;
     }
 
-    // Stops and waits until the engine has hung up on the station.
     bool stopAndHangUp(StreamPlayer *player) {
         player->stop();
         return QTest::qWaitFor([this] { return m_server->liveListeners() == 0; }, WaitMs);

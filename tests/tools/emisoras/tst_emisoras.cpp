@@ -129,7 +129,6 @@ private Q_SLOTS:
         QCOMPARE(run({u"quitar"_s, u"uruguay"_s, u"el espectador"_s}).code, 0);
         QCOMPARE(run({u"quitar"_s, u"España"_s, u"No existe"_s}).code, 1);
         QCOMPARE(run({u"listar"_s}).out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
-        // Another catalogue is named with --catalogo.
         r = run({u"--catalogo"_s, file(u"otro.mdb"_s), u"listar"_s});
         QVERIFY2(r.code == 1 && r.err.contains(u"otro.mdb"_s), qPrintable(r.err));
     }
@@ -235,7 +234,6 @@ private Q_SLOTS:
     }
 
     void aCountryIsImportedFromTheDirectory() {
-        // The directory's API, served on loopback.
         ToneServer server(m_dir.path());
         QVERIFY(server.start());
         const QString search = u"/json/stations/search"_s;
