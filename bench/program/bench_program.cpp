@@ -7,6 +7,8 @@
 //             memory while playing (Pss and Uss)               vs Goodvibes
 //             process tree 40 s after the options panel closed vs the same before it opened
 //             the panel's page drawn, and the window's stalls   (own limits)
+//   alone     memory while playing, each player by itself      vs Goodvibes, and libmpv
+//                                                               alone (bench_libmpv)
 //   catalogue 50,000 stations: open, list, fill, look up       vs mdb-export (bench_catalogue)
 //
 // It runs the real program: a copy of the program folder in a temporary
@@ -218,6 +220,7 @@ public:
     void launch();
     void click();
     void play();
+    void alone();
     void catalogue();
     void printTable(double loadBefore) const;
 
@@ -603,6 +606,62 @@ void Bench::play() {
     m_rows << cpu << pss << uss << tree << page << stall;
 }
 
+// Memory with no other player beside: side by side, the players share the pages of the
+// libraries they both map, and each one's proportional share falls with the others running.
+void Bench::alone() {
+    constexpr int Seconds = 20;
+    std::printf("alone: %d runs of %d s, each player by itself\n", playRuns, Seconds);
+    std::fflush(stdout);
+    Row pss(u"memory while playing alone, proportional (Pss), own process"_s, u"MiB"_s,
+            u"Goodvibes"_s);
+    pss.maxRatio = 0.6;
+    pss.goal = u"≤ 0.6 ×"_s;
+    Row uss(u"memory while playing alone, private (Uss), own process"_s, u"MiB"_s, u"Goodvibes"_s);
+    uss.maxRatio = 0.85;
+    uss.goal = u"≤ 0.85 ×"_s;
+    // Not ours: what any player on this libmpv holds, set against the goals above.
+    Row floorPss(u"libmpv by itself playing the station (bench_libmpv), Pss"_s, u"MiB"_s,
+                 u"Goodvibes"_s);
+    floorPss.maxRatio = 0.6;
+    floorPss.goal = u"(the Pss goal: ≤ 0.6 ×)"_s;
+    Row floorUss(u"libmpv by itself playing the station (bench_libmpv), Uss"_s, u"MiB"_s,
+                 u"Goodvibes"_s);
+    floorUss.maxRatio = 0.85;
+    floorUss.goal = u"(the Uss goal: ≤ 0.85 ×)"_s;
+    const auto measure = [this](Running &player, QList<double> &pssOf, QList<double> &ussOf) {
+        if (!waitUntil([this] { return m_server->liveListeners() >= 1; })) {
+            m_notes << u"alone: a player never asked for the station"_s;
+            return;
+        }
+        settle(Seconds * 1000);
+        pssOf.append(ProcessStats::proportionalKiB(player.pid()) / 1024.0);
+        ussOf.append(ProcessStats::privateKiB(player.pid()) / 1024.0);
+        player.end();
+        waitUntil([this] { return m_server->liveListeners() == 0; });
+    };
+    for (int run = 0; run < playRuns; ++run) {
+        auto ours = startOurs(u"ao=null"_s, false);
+        if (!waitPainted(*m_x, *ours)) {
+            m_notes << u"alone: the program's window never showed"_s;
+            return;
+        }
+        m_x->click(conectar(*m_x));
+        measure(*ours, pss.ours, uss.ours);
+        measure(*startGoodvibes(true), pss.theirs, uss.theirs);
+        Running libmpv(QCoreApplication::applicationDirPath() + u"/bench_libmpv"_s, {m_stream},
+                       baseEnvironment());
+        measure(libmpv, floorPss.ours, floorUss.ours);
+        floorPss.theirs = pss.theirs;
+        floorUss.theirs = uss.theirs;
+        std::printf("  run %d: Pss/Uss ours %.1f/%.1f MiB, Goodvibes %.1f/%.1f MiB, libmpv"
+                    " alone %.1f/%.1f MiB\n",
+                    run + 1, pss.ours.value(run), uss.ours.value(run), pss.theirs.value(run),
+                    uss.theirs.value(run), floorPss.ours.value(run), floorUss.ours.value(run));
+        std::fflush(stdout);
+    }
+    m_rows << pss << uss << floorPss << floorUss;
+}
+
 // bench_catalogue times our reader against mdb-export and writes its runs on a line of its own.
 void Bench::catalogue() {
     std::printf("catalogue: bench_catalogue\n");
@@ -716,7 +775,7 @@ int main(int argc, char *argv[]) {
             phases << a;
     }
     if (phases.isEmpty())
-        phases = {u"launch"_s, u"click"_s, u"play"_s, u"catalogue"_s};
+        phases = {u"launch"_s, u"click"_s, u"play"_s, u"alone"_s, u"catalogue"_s};
 
     const double loadBefore = loadAverage();
     XWatch x;
@@ -732,6 +791,8 @@ int main(int argc, char *argv[]) {
             bench.click();
         else if (phase == u"play"_s)
             bench.play();
+        else if (phase == u"alone"_s)
+            bench.alone();
         else if (phase == u"catalogue"_s)
             bench.catalogue();
         else
