@@ -175,7 +175,7 @@ void Main::setOptionLabelColor(const QColor &color) {
 }
 
 void Main::selectDigitOption(int index) {
-    m_digits->selectOption(index);
+    m_digits->optColor_Click(index);
 }
 
 void Main::paintEvent(QPaintEvent *) {
@@ -197,10 +197,10 @@ void Main::Form_Load() {
     m_skinner->listSkins();
     m_skinner->restoreSavedSkin();
 
-    // The saved colour wins over the restored skin's.
-    m_session.setDigitColour(saved.digits);
+    // The saved colour wins over the restored skin's; chosen as a click on its option would,
+    // which also takes the focus away from the options.
     m_options->setWindowWidth(OptionsPanel::ClosedWidth);
-    m_digits->selectFromDigitType();
+    m_digits->optColor_Click(int(saved.digits));
 
     m_stations->setBaseDatos(JetCatalogue::open(m_folder.catalogueFile()));
     m_stations->fillCountries();

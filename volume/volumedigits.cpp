@@ -82,6 +82,9 @@ VolumeDigits::VolumeDigits(Session &session, QWidget *Main, PlayerComponent *Med
         m_optColor.append(option);
     }
 
+    showColour(m_session.digitColour());
+    connect(&m_session, &Session::digitColourChanged, this, &VolumeDigits::showColour);
+
     // Lit only while a station is on air, not while its lookup runs.
     connect(&m_session, &Session::onAirChanged, this, [this](bool onAir) { SetVolNum(!onAir); });
     connect(&m_session, &Session::volumeStepChanged, this, [this] {
@@ -121,16 +124,7 @@ void VolumeDigits::SetVolNum(bool Apagado) {
 void VolumeDigits::optColor_Click(int Index) {
     if (Index < 0 || Index >= SetCount)
         return;
-    for (int element = 0; element <= OffPicture; ++element) {
-        for (int set = SetCount - 1; set >= 0; --set)
-            m_sets[set][element]->move(set == Index ? DisplayPosition : ParkingPosition);
-    }
     m_session.setDigitColour(DigitColour(Index));
-
-    for (QRadioButton *option : m_optColor)
-        setBackground(option, inactiveCaptionColor(option));
-    setBackground(m_optColor[Index], Qt::white);
-
     // The player lies outside the window, so no option keeps a focus mark. This
     // also runs before the window is first shown, where the move may fail.
     if (m_mediaPlayer) {
@@ -141,13 +135,14 @@ void VolumeDigits::optColor_Click(int Index) {
     }
 }
 
-void VolumeDigits::selectOption(int Index) {
-    if (Index < 0 || Index >= SetCount)
-        return;
-    m_optColor[Index]->setChecked(true);
-    optColor_Click(Index);
-}
-
-void VolumeDigits::selectFromDigitType() {
-    selectOption(int(m_session.digitColour()));
+void VolumeDigits::showColour(DigitColour colour) {
+    const int shown = int(colour);
+    for (int element = 0; element <= OffPicture; ++element) {
+        for (int set = SetCount - 1; set >= 0; --set)
+            m_sets[set][element]->move(set == shown ? DisplayPosition : ParkingPosition);
+    }
+    for (QRadioButton *option : m_optColor)
+        setBackground(option, inactiveCaptionColor(option));
+    m_optColor[shown]->setChecked(true);
+    setBackground(m_optColor[shown], Qt::white);
 }

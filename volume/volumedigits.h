@@ -6,6 +6,8 @@
 
 #include <array>
 
+enum class DigitColour;
+
 class Session;
 class PictureImage;
 class QImage;
@@ -37,15 +39,9 @@ public:
     // change of the session's step while on air, and when it goes on air or off.
     void SetVolNum(bool Apagado = false);
 
-    // Puts colour set Index (0 red, 1 green, 2 blue, 3 custom) into effect.
+    // The user chose colour set Index (0 red, 1 green, 2 blue, 3 custom) for the session. Also
+    // run for a colour chosen by the program, at start-up and by a skin, as a click would.
     void optColor_Click(int Index);
-
-    // Marks option button Index as chosen and applies its set, also when it
-    // was chosen already.
-    void selectOption(int Index);
-
-    // Selects the option of the session's colour set and applies it.
-    void selectFromDigitType();
 
     const QList<PictureImage *> &imgDigRed() const { return m_sets[Red]; }
     const QList<PictureImage *> &imgDigVerde() const { return m_sets[Green]; }
@@ -63,6 +59,9 @@ public:
     static QString builtInPicture(int colourSet, int element);
 
 private:
+    // Puts the session's colour set in view: at the display position, its option marked.
+    void showColour(DigitColour colour);
+
     Session &m_session;
     PlayerComponent *m_mediaPlayer;
     std::array<QList<PictureImage *>, SetCount> m_sets;

@@ -58,7 +58,6 @@ struct Rig {
         }
         control = new VolumeControl(session, Scroll1, mnuVol, &MediaPlayer1, &RealAudio1, &Main);
         session.setVolumeStep(10);
-        digits.selectFromDigitType();
         session.setOnAir(onAir);
         Main.resize(Twips::size(10275, 3030));
         Main.show();
@@ -203,10 +202,8 @@ private Q_SLOTS:
         QCOMPARE(rig.shown(VolumeDigits::Green), expected);
         QCOMPARE(rig.MediaPlayer1.focusMoves, 1);
 
-        // The saved colour is applied even when its option is the one marked already.
-        rig.digits.optColor_Click(VolumeDigits::Custom);
+        // A colour the program chooses (the saved one, a skin's) is shown as a click's is.
         rig.session.setDigitColour(DigitColour::Blue);
-        rig.digits.selectFromDigitType();
         rig.expectApplied(VolumeDigits::Blue);
         QCOMPARE(rig.shown(VolumeDigits::Blue), expected);
     }
@@ -227,7 +224,7 @@ private Q_SLOTS:
         wide.fill(Qt::green);
         rig.digits.setCustomPicture(9, wide);
         QCOMPARE(rig.digits.imgDigCust()[9]->picture().size(), QSize(27, 13));
-        rig.digits.selectOption(VolumeDigits::Custom);
+        rig.digits.optColor_Click(VolumeDigits::Custom);
         rig.session.setOnAir(true);
 
         for (int set = 0; set < VolumeDigits::SetCount; ++set)
