@@ -2,30 +2,25 @@
 
 #include "testfiles.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
-#include <QHash>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTest>
 #include <QWindow>
 
 #include <csignal>
+#include <ranges>
 
 using namespace Qt::StringLiterals;
 
 DesktopSession::~DesktopSession() {
-    while (!m_processes.empty()) {
-        QProcess &process = *m_processes.back();
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-        process.waitForFinished(5000);
-        m_processes.pop_back();
+    // The tray host goes before the window manager; whatever does not end is killed below.
+    for (const auto &process : m_processes | std::views::reverse) {
+        process->terminate();
+        process->waitForFinished(5000);
     }
+    m_processes.clear();
     // A bus that a program under test launched would outlive the test.
     for (const QString &bus : busesStartedHere())
         ::kill(bus.section(u' ', 1).toInt(), SIGTERM);
@@ -55,17 +50,13 @@ bool DesktopSession::startHelper(const QString &program, const QStringList &argu
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(log);
     process.start(program, arguments);
-    const QDeadlineTimer deadline(30000);
-    while (!ready()) {
-        if (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-            process.waitForFinished(20);
-            continue;
-        }
+    bool up = false;
+    (void)QTest::qWaitFor([&] { return (up = ready()) || process.state() == QProcess::NotRunning; },
+                          30000);
+    if (!up)
         qWarning("%s did not come up (%s): %s", qPrintable(program),
                  qPrintable(process.errorString()), TestFiles::read(log).left(2000).constData());
-        return false;
-    }
-    return true;
+    return up;
 }
 
 bool DesktopSession::start(bool trayHost) {
@@ -103,50 +94,39 @@ QByteArray DesktopSession::run(const QString &tool, const QStringList &arguments
     QProcess process;
     process.setProcessEnvironment(environment());
     process.start(tool, arguments);
-    const bool finished = process.waitForFinished(15000);
-    if (!finished) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+    // An unfinished tool is killed by the process's end.
+    return process.waitForFinished(15000) && process.exitStatus() == QProcess::NormalExit &&
+                   process.exitCode() == 0
                ? process.readAllStandardOutput()
                : QByteArray();
 }
 
 QList<DesktopSession::Window>
 DesktopSession::findWindows(const QStringList &searchArguments) const {
+    static const QRegularExpression shell(
+        u"X=(-?\\d+)\\nY=(-?\\d+)\\nWIDTH=([1-9]\\d*)\\nHEIGHT=([1-9]\\d*)"_s);
     QList<Window> found;
-    const QByteArray ids = run(u"xdotool"_s, QStringList{u"search"_s} + searchArguments);
-    for (const QByteArray &id : ids.split('\n')) {
-        if (id.trimmed().isEmpty())
-            continue;
-        QHash<QByteArray, int> values;
-        const QString name = QString::fromLatin1(id.trimmed());
-        for (const QByteArray &line :
-             run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, name}).split('\n')) {
-            const qsizetype eq = line.indexOf('=');
-            values.insert(line.left(eq), line.mid(eq + 1).toInt());
-        }
-        const QRect geometry(values.value("X"), values.value("Y"), values.value("WIDTH"),
-                             values.value("HEIGHT"));
+    const QString ids =
+        QString::fromLatin1(run(u"xdotool"_s, QStringList{u"search"_s} + searchArguments));
+    for (const QString &id : ids.split(u'\n', Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch m = shell.match(
+            QString::fromLatin1(run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, id})));
         // A window may go between the search and the look at it.
-        if (geometry.isValid())
-            found.append({name, geometry});
+        if (m.hasMatch())
+            found.append({id, QRect(m.captured(1).toInt(), m.captured(2).toInt(),
+                                    m.captured(3).toInt(), m.captured(4).toInt())});
     }
     return found;
 }
 
-QRect DesktopSession::shapeExtents(const QString &id) const {
+int DesktopSession::shapeWidth(const QString &id) const {
+    static const QRegularExpression extents(u"Window shape extents:\\s+(\\d+)x"_s);
     // Without a window, xwininfo would wait for one to be clicked.
-    if (id.isEmpty())
-        return QRect();
-    const QString info = QString::fromUtf8(run(u"xwininfo"_s, {u"-shape"_s, u"-id"_s, id}));
-    static const QRegularExpression extents(
-        u"Window shape extents:\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)"_s);
-    const QRegularExpressionMatch m = extents.match(info);
-    return m.hasMatch() ? QRect(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(),
-                                m.captured(2).toInt())
-                        : QRect();
+    return id.isEmpty()
+               ? 0
+               : extents.match(QString::fromUtf8(run(u"xwininfo"_s, {u"-shape"_s, u"-id"_s, id})))
+                     .captured(1)
+                     .toInt();
 }
 
 bool DesktopSession::click(QPoint at, int times) const {
@@ -174,8 +154,7 @@ QImage DesktopSession::grab(const QRect &area) const {
 QStringList DesktopSession::busesStartedHere() const {
     QStringList found;
     const QByteArray display = "DISPLAY=" + qgetenv("DISPLAY");
-    const QStringList pids = QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &pid : pids) {
+    for (const QString &pid : QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QByteArray name = TestFiles::read(u"/proc/%1/comm"_s.arg(pid)).trimmed();
         const QString bus = QString::fromUtf8(name) + u' ' + pid;
         if (name.startsWith("dbus-") && !m_busesBefore.contains(bus) &&

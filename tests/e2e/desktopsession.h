@@ -3,10 +3,24 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 #include <memory>
 #include <vector>
+
+// Unlike QTRY_*, which counts only its own waits, these count the time the condition takes:
+// the conditions here run X tools and grab the screen, a good part of a second on a busy machine.
+#define E2E_TRY_VERIFY(condition, timeoutMs)                                                       \
+    QVERIFY2(QTest::qWaitFor([&] { return bool(condition); }, timeoutMs), #condition)
+
+// Compares the last value looked at, so that a failure shows it.
+#define E2E_TRY_COMPARE(actual, expected, timeoutMs)                                               \
+    do {                                                                                           \
+        auto e2eLast = (actual);                                                                   \
+        (void)QTest::qWaitFor([&] { return (e2eLast = (actual)) == (expected); }, timeoutMs);      \
+        QCOMPARE(e2eLast, expected);                                                               \
+    } while (false)
 
 // A desktop of the test's own on the X server the test runs on: a window manager and a tray
 // host (no session bus), stopped again when the session goes. Programs started with
@@ -19,38 +33,30 @@ public:
     };
 
     ~DesktopSession();
-
     // False, with a warning saying what failed, when a part does not come up.
     bool start(bool trayHost);
-
-    QString home() const { return m_home.path(); }
     QProcessEnvironment environment() const;
 
-    // Runs a tool on this desktop and returns what it printed; an empty result when it failed
-    // or took too long.
-    QByteArray run(const QString &tool, const QStringList &arguments) const;
-
     QList<Window> findWindows(const QStringList &searchArguments) const;
-    // The bounding box of a window's shape, relative to the window.
-    QRect shapeExtents(const QString &id) const;
+    // The width of the bounding box of a window's shape.
+    int shapeWidth(const QString &id) const;
     // Real pointer input, through the X server's test extension: one click or several, sent
     // before click() returns, or while the process startClick() returns runs.
     bool click(QPoint at, int times = 1) const;
     std::unique_ptr<QProcess> startClick(QPoint at, int times = 1) const;
+    QImage grab(const QRect &area) const;
 
     // Bus daemons (and their launchers) running for this desktop's display: none of its
     // programs should have started one.
     QStringList busesStartedHere() const;
 
-    QImage grab(const QRect &area) const;
-
 private:
-    // Starts a helper and waits until it is ready; says why not, with its log, when it is not.
+    // What a tool printed; empty when it failed or took too long.
+    QByteArray run(const QString &tool, const QStringList &arguments) const;
     bool startHelper(const QString &program, const QStringList &arguments,
                      const std::function<bool()> &ready);
 
     QTemporaryDir m_home;
     QStringList m_busesBefore;
-    // Stopped in reverse order of starting.
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };

@@ -1,6 +1,5 @@
 #include "programrun.h"
 
-#include "eventually.h"
 #include "testfiles.h"
 #include "twips.h"
 
@@ -23,18 +22,23 @@ bool ProgramRun::start(const QProcessEnvironment &extra, const QStringList &unse
     for (const QString &name : unset)
         environment.remove(name);
     m_process.setProcessEnvironment(environment);
-    m_process.setWorkingDirectory(m_desktop.home());
+    m_process.setWorkingDirectory(environment.value(u"HOME"_s));
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(m_folder.filePath(u"error.log"_s), QIODevice::Append);
     // A group of its own, so that the web engine's helpers can be ended with it.
     m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
     m_process.start(m_folder.filePath(u"program/sintonet-valdren"_s), {});
-    if (!m_process.waitForStarted(15000)) {
-        qWarning("the program did not start: %s", qPrintable(m_process.errorString()));
-        return false;
-    }
+    if (!m_process.waitForStarted(15000))
+        return fail("it did not start: " + m_process.errorString().toUtf8());
     m_pid = m_process.processId();
-    return true;
+    return (QTest::qWaitFor([this] { return !running() || !window().id.isEmpty(); }, 30000) &&
+            running()) ||
+           fail("no window came up");
+}
+
+QList<DesktopSession::Window> ProgramRun::windows(const QStringList &search) const {
+    return m_desktop.findWindows(
+        QStringList{u"--all"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(m_pid)} + search);
 }
 
 DesktopSession::Window ProgramRun::window() const {
@@ -43,19 +47,12 @@ DesktopSession::Window ProgramRun::window() const {
     // Native windows inside the main window may carry its name too: the main window holds
     // them all.
     DesktopSession::Window main;
-    for (const DesktopSession::Window &w :
-         m_desktop.findWindows({u"--all"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(m_pid),
-                                u"--name"_s, u"^Sintonet Valdren$"_s})) {
+    for (const DesktopSession::Window &w : windows({u"--name"_s, u"^Sintonet Valdren$"_s})) {
         if (w.geometry.width() * w.geometry.height() >
             main.geometry.width() * main.geometry.height())
             main = w;
     }
     return main;
-}
-
-bool ProgramRun::waitForWindow(int timeoutMs) const {
-    return eventually([this] { return !running() || !window().id.isEmpty(); }, timeoutMs) &&
-           running();
 }
 
 QRect ProgramRun::controlRect(const QRect &twips) const {
@@ -64,20 +61,16 @@ QRect ProgramRun::controlRect(const QRect &twips) const {
 }
 
 bool ProgramRun::clickControl(const QRect &twips) const {
-    return !window().id.isEmpty() && m_desktop.click(controlCentre(twips));
+    return !window().id.isEmpty() && m_desktop.click(controlRect(twips).center());
 }
 
 bool ProgramRun::waitForExit(int timeoutMs) {
-    if (!running())
-        return true;
-    if (!m_process.waitForFinished(timeoutMs))
+    if (m_pid <= 0 || (running() && !m_process.waitForFinished(timeoutMs)))
         return false;
     // The web engine's helpers do not outlive the program.
     ::kill(-pid_t(m_pid), SIGKILL);
-    if (m_process.exitStatus() != QProcess::NormalExit || m_process.exitCode() != 0)
-        qWarning("the program ended with %d; its standard error ends:\n%s", m_process.exitCode(),
-                 errorOutput().right(4000).constData());
-    return true;
+    return (m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0) ||
+           fail("the program ended with " + QByteArray::number(m_process.exitCode()));
 }
 
 void ProgramRun::killNow() {
@@ -89,6 +82,8 @@ void ProgramRun::killNow() {
     ::kill(-pid_t(m_pid), SIGKILL);
 }
 
-QByteArray ProgramRun::errorOutput() const {
-    return TestFiles::read(m_folder.filePath(u"error.log"_s));
+bool ProgramRun::fail(const QByteArray &why) const {
+    qWarning("%s; its standard error ends:\n%s", why.constData(),
+             TestFiles::read(m_folder.filePath(u"error.log"_s)).right(4000).constData());
+    return false;
 }

@@ -25,7 +25,6 @@ public:
     ~ProgramRun() { killNow(); }
 
     bool prepare(const QByteArray &catalogue);
-    QString folder() const { return m_folder.path(); }
     QString settingsFile() const {
         return m_folder.filePath(QStringLiteral("program/sintonet-valdren.ini"));
     }
@@ -33,30 +32,28 @@ public:
         return m_folder.filePath(QStringLiteral("program/RadioStore.mdb"));
     }
 
-    // Starts the program; the variables are added to the desktop's environment, and those
-    // named in unset taken out of it.
-    bool start(const QProcessEnvironment &extra = QProcessEnvironment(),
-               const QStringList &unset = {});
-    qint64 pid() const { return m_pid; }
+    // Starts the program and waits for its window; says why not, with the program's last
+    // words. The variables are added to the desktop's environment, those in unset taken out.
+    bool start(const QProcessEnvironment &extra = {}, const QStringList &unset = {});
     bool running() const { return m_process.state() != QProcess::NotRunning; }
 
+    // The program's windows on the screen, these search options and pattern added.
+    QList<DesktopSession::Window> windows(const QStringList &search) const;
     // The program's main window while it is on the screen: its id and place.
     DesktopSession::Window window() const;
-    bool waitForWindow(int timeoutMs) const;
     // Where a control placed at this designed rectangle is on the screen.
     QRect controlRect(const QRect &twips) const;
-    QPoint controlCentre(const QRect &twips) const { return controlRect(twips).center(); }
     bool clickControl(const QRect &twips) const;
 
-    // True once ended; an unexpected end says why, with the program's last words.
+    // True once ended with exit code 0; any other end says why, with the program's last words.
     bool waitForExit(int timeoutMs);
-    // The exit code of a normal end; the signal's number after a crash.
-    int exitCode() const { return m_process.exitCode(); }
     // SIGKILL at once; then whatever the program started goes too.
     void killNow();
-    QByteArray errorOutput() const;
 
 private:
+    // Says why, with the end of the program's standard error.
+    bool fail(const QByteArray &why) const;
+
     const DesktopSession &m_desktop;
     QTemporaryDir m_folder;
     QProcess m_process;
