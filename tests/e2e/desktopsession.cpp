@@ -3,16 +3,21 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
 #include <csignal>
 #include <ranges>
+#include <sys/types.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using Window = DesktopSession::Window;
 
 DesktopSession::~DesktopSession() {
     // The tray host goes before the window manager; whatever does not end is killed below.
@@ -101,8 +106,7 @@ QByteArray DesktopSession::run(const QString &tool, const QStringList &arguments
                : QByteArray();
 }
 
-QList<DesktopSession::Window>
-DesktopSession::findWindows(const QStringList &searchArguments) const {
+QList<Window> DesktopSession::findWindows(const QStringList &searchArguments) const {
     static const QRegularExpression shell(
         u"X=(-?\\d+)\\nY=(-?\\d+)\\nWIDTH=([1-9]\\d*)\\nHEIGHT=([1-9]\\d*)"_s);
     QList<Window> found;
@@ -162,4 +166,82 @@ QStringList DesktopSession::busesStartedHere() const {
             found.append(bus);
     }
     return found;
+}
+
+bool ProgramRun::prepare(const QByteArray &catalogue) {
+    return m_folder.isValid() &&
+           TestFiles::copyProgramFolder(QStringLiteral(SV_PROGRAM_DIR),
+                                        m_folder.filePath(u"program"_s)) &&
+           TestFiles::write(catalogueFile(), catalogue);
+}
+
+QString ProgramRun::file(const char *name) const {
+    return m_folder.filePath(u"program/"_s + QLatin1StringView(name));
+}
+
+bool ProgramRun::start(const QProcessEnvironment &extra, const QStringList &unset) {
+    QProcessEnvironment environment = m_desktop.environment();
+    environment.insert(extra);
+    for (const QString &name : unset)
+        environment.remove(name);
+    m_process.setProcessEnvironment(environment);
+    m_process.setWorkingDirectory(environment.value(u"HOME"_s));
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(m_folder.filePath(u"error.log"_s), QIODevice::Append);
+    // A group of its own, so that the web engine's helpers can be ended with it.
+    m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    m_process.start(m_folder.filePath(u"program/sintonet-valdren"_s), {});
+    if (!m_process.waitForStarted(15000))
+        return fail("it did not start: " + m_process.errorString().toUtf8());
+    m_pid = m_process.processId();
+    return (QTest::qWaitFor([this] { return !running() || !window().id.isEmpty(); }, 30000) &&
+            running()) ||
+           fail("no window came up");
+}
+
+QList<Window> ProgramRun::windows(const QStringList &search) const {
+    return m_desktop.findWindows(
+        QStringList{u"--all"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(m_pid)} + search);
+}
+
+Window ProgramRun::window() const {
+    // Native windows inside the main window may carry its name too: the main window holds
+    // them all.
+    const QList<Window> found =
+        running() ? windows({u"--name"_s, u"^Sintonet Valdren$"_s}) : QList<Window>();
+    const auto main = std::ranges::max_element(
+        found, {}, [](const Window &w) { return w.geometry.width() * w.geometry.height(); });
+    return main == found.end() ? Window() : *main;
+}
+
+QRect ProgramRun::controlRect(const QRect &designed) const {
+    return designed.translated(window().geometry.topLeft());
+}
+
+bool ProgramRun::clickControl(const QRect &designed) const {
+    return !window().id.isEmpty() && m_desktop.click(controlRect(designed).center());
+}
+
+bool ProgramRun::waitForExit(int timeoutMs) {
+    if (m_pid <= 0 || (running() && !m_process.waitForFinished(timeoutMs)))
+        return false;
+    // The web engine's helpers do not outlive the program.
+    ::kill(-pid_t(m_pid), SIGKILL);
+    return (m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0) ||
+           fail("the program ended with " + QByteArray::number(m_process.exitCode()));
+}
+
+void ProgramRun::killNow() {
+    if (m_pid <= 0)
+        return;
+    if (running())
+        ::kill(pid_t(m_pid), SIGKILL);
+    m_process.waitForFinished(15000);
+    ::kill(-pid_t(m_pid), SIGKILL);
+}
+
+bool ProgramRun::fail(const QByteArray &why) const {
+    qWarning("%s; its standard error ends:\n%s", why.constData(),
+             TestFiles::read(m_folder.filePath(u"error.log"_s)).right(4000).constData());
+    return false;
 }

@@ -1,6 +1,5 @@
 #include "catalogue_fixture.h"
 #include "desktopsession.h"
-#include "programrun.h"
 #include "testfiles.h"
 
 #include <QDeadlineTimer>

@@ -1,5 +1,5 @@
 #include "catalogue_fixture.h"
-#include "programrun.h"
+#include "desktopsession.h"
 #include "testfiles.h"
 #include "toneserver.h"
 
