@@ -3,7 +3,6 @@
 #include "testfiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QRegularExpression>
@@ -13,7 +12,6 @@
 #include <algorithm>
 #include <csignal>
 #include <ranges>
-#include <sys/types.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -25,7 +23,6 @@ DesktopSession::~DesktopSession() {
         process->terminate();
         process->waitForFinished(5000);
     }
-    m_processes.clear();
     // A bus that a program under test launched would outlive the test.
     for (const QString &bus : busesStartedHere())
         ::kill(bus.section(u' ', 1).toInt(), SIGTERM);
@@ -39,7 +36,8 @@ QProcessEnvironment DesktopSession::environment() const {
     environment.insert(u"HOME"_s, m_home.path());
     for (const QString &kind : {u"CONFIG"_s, u"CACHE"_s, u"DATA"_s})
         environment.insert(u"XDG_%1_HOME"_s.arg(kind), m_home.filePath(kind.toLower()));
-    environment.insert(u"XDG_RUNTIME_DIR"_s, m_home.filePath(u"runtime"_s));
+    // Private, as a runtime folder must be.
+    environment.insert(u"XDG_RUNTIME_DIR"_s, m_home.path());
     // No session bus: the program goes on without its media controls. The helpers of the
     // desktop get an address that cannot be reached, so that none of them launches a bus.
     environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent"_s);
@@ -67,10 +65,6 @@ bool DesktopSession::startHelper(const QString &program, const QStringList &argu
 bool DesktopSession::start(bool trayHost) {
     if (!m_home.isValid() || !qGuiApp)
         return false;
-    for (const QString &folder : {u"config"_s, u"cache"_s, u"data"_s, u"runtime"_s})
-        QDir(m_home.path()).mkpath(folder);
-    QFile::setPermissions(m_home.filePath(u"runtime"_s),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     // A bus left running for an earlier server of the same number is not this desktop's.
     m_busesBefore = busesStartedHere();
 
@@ -126,11 +120,8 @@ QList<Window> DesktopSession::findWindows(const QStringList &searchArguments) co
 int DesktopSession::shapeWidth(const QString &id) const {
     static const QRegularExpression extents(u"Window shape extents:\\s+(\\d+)x"_s);
     // Without a window, xwininfo would wait for one to be clicked.
-    return id.isEmpty()
-               ? 0
-               : extents.match(QString::fromUtf8(run(u"xwininfo"_s, {u"-shape"_s, u"-id"_s, id})))
-                     .captured(1)
-                     .toInt();
+    const QByteArray info = id.isEmpty() ? "" : run(u"xwininfo"_s, {u"-shape"_s, u"-id"_s, id});
+    return extents.match(QString::fromUtf8(info)).captured(1).toInt();
 }
 
 bool DesktopSession::click(QPoint at, int times) const {
@@ -179,18 +170,14 @@ QString ProgramRun::file(const char *name) const {
     return m_folder.filePath(u"program/"_s + QLatin1StringView(name));
 }
 
-bool ProgramRun::start(const QProcessEnvironment &extra, const QStringList &unset) {
-    QProcessEnvironment environment = m_desktop.environment();
-    environment.insert(extra);
-    for (const QString &name : unset)
-        environment.remove(name);
+bool ProgramRun::start(const QProcessEnvironment &environment) {
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(environment.value(u"HOME"_s));
     m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.setStandardErrorFile(m_folder.filePath(u"error.log"_s), QIODevice::Append);
     // A group of its own, so that the web engine's helpers can be ended with it.
     m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    m_process.start(m_folder.filePath(u"program/sintonet-valdren"_s), {});
+    m_process.start(file("sintonet-valdren"), {});
     if (!m_process.waitForStarted(15000))
         return fail("it did not start: " + m_process.errorString().toUtf8());
     m_pid = m_process.processId();
@@ -234,8 +221,7 @@ bool ProgramRun::waitForExit(int timeoutMs) {
 void ProgramRun::killNow() {
     if (m_pid <= 0)
         return;
-    if (running())
-        ::kill(pid_t(m_pid), SIGKILL);
+    m_process.kill();
     m_process.waitForFinished(15000);
     ::kill(-pid_t(m_pid), SIGKILL);
 }

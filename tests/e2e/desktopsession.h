@@ -16,12 +16,10 @@
 #define E2E_TRY_VERIFY(condition, timeoutMs)                                                       \
     QVERIFY2(QTest::qWaitFor([&] { return bool(condition); }, timeoutMs), #condition)
 
-// Compares the last value looked at, so that a failure shows it.
 #define E2E_TRY_COMPARE(actual, expected, timeoutMs)                                               \
     do {                                                                                           \
-        auto e2eLast = (actual);                                                                   \
-        (void)QTest::qWaitFor([&] { return (e2eLast = (actual)) == (expected); }, timeoutMs);      \
-        QCOMPARE(e2eLast, expected);                                                               \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, timeoutMs);                  \
+        QCOMPARE(actual, expected);                                                                \
     } while (false)
 
 // A desktop of the test's own on the X server the test runs on: a window manager and a tray
@@ -88,9 +86,9 @@ public:
     QString settingsFile() const { return file("sintonet-valdren.ini"); }
     QString catalogueFile() const { return file("RadioStore.mdb"); }
 
-    // Starts the program and waits for its window; says why not, with the program's last
-    // words. The variables are added to the desktop's environment, those in unset taken out.
-    bool start(const QProcessEnvironment &extra = {}, const QStringList &unset = {});
+    // Starts the program in this environment (a desktop's, as a rule) and waits for its window;
+    // says why not, with the program's last words.
+    bool start(const QProcessEnvironment &environment);
     bool running() const { return m_process.state() != QProcess::NotRunning; }
 
     // The program's windows on the screen, these search options and pattern added.

@@ -60,9 +60,9 @@ struct FolderWatch {
 
 } // namespace
 
-// The settings file survives the program being killed at any moment of a
-// close: afterwards it is the file from before or the one the close writes,
-// whole, never a mix and never empty. And no run changes the catalogue.
+// The settings file survives the program being killed at any moment of a close: afterwards it is
+// the file from before or the one the close writes, whole, never a mix and never empty. And no run
+// changes the catalogue.
 class TestE2eDataLoss : public QObject {
     Q_OBJECT
 
@@ -73,7 +73,8 @@ private:
     QByteArray m_newSettings;
 
     bool startWithOldSettings() {
-        return TestFiles::write(m_program.settingsFile(), OldSettings) && m_program.start();
+        return TestFiles::write(m_program.settingsFile(), OldSettings) &&
+               m_program.start(m_session.environment());
     }
 
 private Q_SLOTS:
