@@ -104,9 +104,8 @@ QList<Window> DesktopSession::findWindows(const QStringList &searchArguments) co
     static const QRegularExpression shell(
         u"X=(-?\\d+)\\nY=(-?\\d+)\\nWIDTH=([1-9]\\d*)\\nHEIGHT=([1-9]\\d*)"_s);
     QList<Window> found;
-    const QString ids =
-        QString::fromLatin1(run(u"xdotool"_s, QStringList{u"search"_s} + searchArguments));
-    for (const QString &id : ids.split(u'\n', Qt::SkipEmptyParts)) {
+    const QByteArray ids = run(u"xdotool"_s, QStringList{u"search"_s} + searchArguments);
+    for (const QString &id : QString::fromLatin1(ids).split(u'\n', Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch m = shell.match(
             QString::fromLatin1(run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, id})));
         // A window may go between the search and the look at it.
