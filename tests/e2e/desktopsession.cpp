@@ -2,29 +2,26 @@
 
 #include "testfiles.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
-#include <QHash>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTest>
 #include <QWindow>
 
+#include <algorithm>
 #include <csignal>
+#include <ranges>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using Window = DesktopSession::Window;
 
 DesktopSession::~DesktopSession() {
-    while (!m_processes.empty()) {
-        QProcess &process = *m_processes.back();
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-        process.waitForFinished(5000);
-        m_processes.pop_back();
+    // The tray host goes before the window manager; whatever does not end is killed below.
+    for (const auto &process : m_processes | std::views::reverse) {
+        process->terminate();
+        process->waitForFinished(5000);
     }
     // A bus that a program under test launched would outlive the test.
     for (const QString &bus : busesStartedHere())
@@ -39,7 +36,8 @@ QProcessEnvironment DesktopSession::environment() const {
     environment.insert(u"HOME"_s, m_home.path());
     for (const QString &kind : {u"CONFIG"_s, u"CACHE"_s, u"DATA"_s})
         environment.insert(u"XDG_%1_HOME"_s.arg(kind), m_home.filePath(kind.toLower()));
-    environment.insert(u"XDG_RUNTIME_DIR"_s, m_home.filePath(u"runtime"_s));
+    // Private, as a runtime folder must be.
+    environment.insert(u"XDG_RUNTIME_DIR"_s, m_home.path());
     // No session bus: the program goes on without its media controls. The helpers of the
     // desktop get an address that cannot be reached, so that none of them launches a bus.
     environment.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path=/nonexistent"_s);
@@ -55,26 +53,18 @@ bool DesktopSession::startHelper(const QString &program, const QStringList &argu
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(log);
     process.start(program, arguments);
-    const QDeadlineTimer deadline(30000);
-    while (!ready()) {
-        if (process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
-            process.waitForFinished(20);
-            continue;
-        }
+    bool up = false;
+    (void)QTest::qWaitFor([&] { return (up = ready()) || process.state() == QProcess::NotRunning; },
+                          30000);
+    if (!up)
         qWarning("%s did not come up (%s): %s", qPrintable(program),
                  qPrintable(process.errorString()), TestFiles::read(log).left(2000).constData());
-        return false;
-    }
-    return true;
+    return up;
 }
 
 bool DesktopSession::start(bool trayHost) {
     if (!m_home.isValid() || !qGuiApp)
         return false;
-    for (const QString &folder : {u"config"_s, u"cache"_s, u"data"_s, u"runtime"_s})
-        QDir(m_home.path()).mkpath(folder);
-    QFile::setPermissions(m_home.filePath(u"runtime"_s),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     // A bus left running for an earlier server of the same number is not this desktop's.
     m_busesBefore = busesStartedHere();
 
@@ -103,50 +93,34 @@ QByteArray DesktopSession::run(const QString &tool, const QStringList &arguments
     QProcess process;
     process.setProcessEnvironment(environment());
     process.start(tool, arguments);
-    const bool finished = process.waitForFinished(15000);
-    if (!finished) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
+    // An unfinished tool is killed by the process's end.
+    return process.waitForFinished(15000) && process.exitStatus() == QProcess::NormalExit &&
+                   process.exitCode() == 0
                ? process.readAllStandardOutput()
                : QByteArray();
 }
 
-QList<DesktopSession::Window>
-DesktopSession::findWindows(const QStringList &searchArguments) const {
+QList<Window> DesktopSession::findWindows(const QStringList &searchArguments) const {
+    static const QRegularExpression shell(
+        u"X=(-?\\d+)\\nY=(-?\\d+)\\nWIDTH=([1-9]\\d*)\\nHEIGHT=([1-9]\\d*)"_s);
     QList<Window> found;
     const QByteArray ids = run(u"xdotool"_s, QStringList{u"search"_s} + searchArguments);
-    for (const QByteArray &id : ids.split('\n')) {
-        if (id.trimmed().isEmpty())
-            continue;
-        QHash<QByteArray, int> values;
-        const QString name = QString::fromLatin1(id.trimmed());
-        for (const QByteArray &line :
-             run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, name}).split('\n')) {
-            const qsizetype eq = line.indexOf('=');
-            values.insert(line.left(eq), line.mid(eq + 1).toInt());
-        }
-        const QRect geometry(values.value("X"), values.value("Y"), values.value("WIDTH"),
-                             values.value("HEIGHT"));
+    for (const QString &id : QString::fromLatin1(ids).split(u'\n', Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch m = shell.match(
+            QString::fromLatin1(run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, id})));
         // A window may go between the search and the look at it.
-        if (geometry.isValid())
-            found.append({name, geometry});
+        if (m.hasMatch())
+            found.append({id, QRect(m.captured(1).toInt(), m.captured(2).toInt(),
+                                    m.captured(3).toInt(), m.captured(4).toInt())});
     }
     return found;
 }
 
-QRect DesktopSession::shapeExtents(const QString &id) const {
+int DesktopSession::shapeWidth(const QString &id) const {
+    static const QRegularExpression extents(u"Window shape extents:\\s+(\\d+)x"_s);
     // Without a window, xwininfo would wait for one to be clicked.
-    if (id.isEmpty())
-        return QRect();
-    const QString info = QString::fromUtf8(run(u"xwininfo"_s, {u"-shape"_s, u"-id"_s, id}));
-    static const QRegularExpression extents(
-        u"Window shape extents:\\s+(\\d+)x(\\d+)\\+(-?\\d+)\\+(-?\\d+)"_s);
-    const QRegularExpressionMatch m = extents.match(info);
-    return m.hasMatch() ? QRect(m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(),
-                                m.captured(2).toInt())
-                        : QRect();
+    const QByteArray info = id.isEmpty() ? "" : run(u"xwininfo"_s, {u"-shape"_s, u"-id"_s, id});
+    return extents.match(QString::fromUtf8(info)).captured(1).toInt();
 }
 
 bool DesktopSession::click(QPoint at, int times) const {
@@ -174,8 +148,7 @@ QImage DesktopSession::grab(const QRect &area) const {
 QStringList DesktopSession::busesStartedHere() const {
     QStringList found;
     const QByteArray display = "DISPLAY=" + qgetenv("DISPLAY");
-    const QStringList pids = QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &pid : pids) {
+    for (const QString &pid : QDir(u"/proc"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QByteArray name = TestFiles::read(u"/proc/%1/comm"_s.arg(pid)).trimmed();
         const QString bus = QString::fromUtf8(name) + u' ' + pid;
         if (name.startsWith("dbus-") && !m_busesBefore.contains(bus) &&
@@ -183,4 +156,77 @@ QStringList DesktopSession::busesStartedHere() const {
             found.append(bus);
     }
     return found;
+}
+
+bool ProgramRun::prepare(const QByteArray &catalogue) {
+    return m_folder.isValid() &&
+           TestFiles::copyProgramFolder(QStringLiteral(SV_PROGRAM_DIR),
+                                        m_folder.filePath(u"program"_s)) &&
+           TestFiles::write(catalogueFile(), catalogue);
+}
+
+QString ProgramRun::file(const char *name) const {
+    return m_folder.filePath(u"program/"_s + QLatin1StringView(name));
+}
+
+bool ProgramRun::start(const QProcessEnvironment &environment) {
+    m_process.setProcessEnvironment(environment);
+    m_process.setWorkingDirectory(environment.value(u"HOME"_s));
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setStandardErrorFile(m_folder.filePath(u"error.log"_s), QIODevice::Append);
+    // A group of its own, so that the web engine's helpers can be ended with it.
+    m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    m_process.start(file("sintonet-valdren"), {});
+    if (!m_process.waitForStarted(15000))
+        return fail("it did not start: " + m_process.errorString().toUtf8());
+    m_pid = m_process.processId();
+    return (QTest::qWaitFor([this] { return !running() || !window().id.isEmpty(); }, 30000) &&
+            running()) ||
+           fail("no window came up");
+}
+
+QList<Window> ProgramRun::windows(const QStringList &search) const {
+    return m_desktop.findWindows(
+        QStringList{u"--all"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(m_pid)} + search);
+}
+
+Window ProgramRun::window() const {
+    // Native windows inside the main window may carry its name too: the main window holds
+    // them all.
+    const QList<Window> found =
+        running() ? windows({u"--name"_s, u"^Sintonet Valdren$"_s}) : QList<Window>();
+    const auto main = std::ranges::max_element(
+        found, {}, [](const Window &w) { return w.geometry.width() * w.geometry.height(); });
+    return main == found.end() ? Window() : *main;
+}
+
+QRect ProgramRun::controlRect(const QRect &designed) const {
+    return designed.translated(window().geometry.topLeft());
+}
+
+bool ProgramRun::clickControl(const QRect &designed) const {
+    return !window().id.isEmpty() && m_desktop.click(controlRect(designed).center());
+}
+
+bool ProgramRun::waitForExit(int timeoutMs) {
+    if (m_pid <= 0 || (running() && !m_process.waitForFinished(timeoutMs)))
+        return false;
+    // The web engine's helpers do not outlive the program.
+    ::kill(-pid_t(m_pid), SIGKILL);
+    return (m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0) ||
+           fail("the program ended with " + QByteArray::number(m_process.exitCode()));
+}
+
+void ProgramRun::killNow() {
+    if (m_pid <= 0)
+        return;
+    m_process.kill();
+    m_process.waitForFinished(15000);
+    ::kill(-pid_t(m_pid), SIGKILL);
+}
+
+bool ProgramRun::fail(const QByteArray &why) const {
+    qWarning("%s; its standard error ends:\n%s", why.constData(),
+             TestFiles::read(m_folder.filePath(u"error.log"_s)).right(4000).constData());
+    return false;
 }

@@ -1,6 +1,5 @@
 #include "catalogue_fixture.h"
 #include "desktopsession.h"
-#include "programrun.h"
 #include "testfiles.h"
 
 #include <QDeadlineTimer>
@@ -10,7 +9,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <csignal>
 #include <memory>
 #include <poll.h>
 #include <sys/inotify.h>
@@ -27,15 +25,15 @@ const QByteArray OldSettings = "; Ajustes de una sesi\xc3\xb3n anterior\n[Genera
                                "\nNumberType=BLUE\nAutoconnect=no\nStatus=intray"
                                "\n\n[Otra]\nClave=valor\n";
 
-// What happens to the settings file in the program's folder, as the kernel reports it: opened,
-// a new name made (the temporary copy), renamed onto.
+// What happens to a file in its folder, as the kernel reports it: opened, a new name made
+// beside it (the temporary copy), renamed onto.
 struct FolderWatch {
     enum Kind { Opened, Made, RenamedOnto };
 
-    FolderWatch(const QString &folder, const QString &fileName)
+    explicit FolderWatch(const QFileInfo &file)
         : fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-        , name(QFile::encodeName(fileName)) {
-        inotify_add_watch(fd, QFile::encodeName(folder).constData(),
+        , name(QFile::encodeName(file.fileName())) {
+        inotify_add_watch(fd, QFile::encodeName(file.path()).constData(),
                           IN_OPEN | IN_CREATE | IN_MOVED_TO);
     }
     ~FolderWatch() { ::close(fd); }
@@ -62,48 +60,42 @@ struct FolderWatch {
 
 } // namespace
 
-// The settings file survives the program being killed at any moment of a
-// close: afterwards it is the file from before or the one the close writes,
-// whole, never a mix and never empty. And no run changes the catalogue.
+// The settings file survives the program being killed at any moment of a close: afterwards it is
+// the file from before or the one the close writes, whole, never a mix and never empty. And no run
+// changes the catalogue.
 class TestE2eDataLoss : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<DesktopSession> m_session;
-    std::unique_ptr<ProgramRun> m_program;
+    DesktopSession m_session;
+    ProgramRun m_program{m_session};
     QByteArray m_catalogueHash;
     QByteArray m_newSettings;
 
-    QString settingsName() const { return QFileInfo(m_program->settingsFile()).fileName(); }
-
-    void startWithOldSettings() {
-        QVERIFY(TestFiles::write(m_program->settingsFile(), OldSettings));
-        QVERIFY(m_program->start());
-        QVERIFY2(m_program->waitForWindow(30000), m_program->errorOutput().constData());
+    bool startWithOldSettings() {
+        return TestFiles::write(m_program.settingsFile(), OldSettings) &&
+               m_program.start(m_session.environment());
     }
 
 private Q_SLOTS:
     void initTestCase() {
-        m_session = std::make_unique<DesktopSession>();
-        QVERIFY(m_session->start(/*trayHost=*/false));
-        m_program = std::make_unique<ProgramRun>(*m_session);
+        QVERIFY(m_session.start(/*trayHost=*/false));
         const QString nowhere = u"http://127.0.0.1:9/"_s;
-        QVERIFY(m_program->prepare(CatalogueFixture::catalogueBytes(
+        QVERIFY(m_program.prepare(CatalogueFixture::catalogueBytes(
             {u"Chile"_s, u"Perú"_s}, {{u"Chile"_s, u"Radio Cordillera"_s, nowhere, u"WMP"_s},
                                       {u"Perú"_s, u"Tono Andino"_s, nowhere, u"RP"_s}})));
-        m_catalogueHash = TestFiles::sha256(m_program->catalogueFile());
+        m_catalogueHash = TestFiles::sha256(m_program.catalogueFile());
 
         // A close that nobody interrupts writes the new file.
-        startWithOldSettings();
-        QVERIFY(m_program->clickControl(Designed::cmdCloseApp));
-        QVERIFY(m_program->waitForExit(15000));
-        QCOMPARE(m_program->exitCode(), 0);
-        m_newSettings = TestFiles::read(m_program->settingsFile());
+        QVERIFY(startWithOldSettings());
+        QVERIFY(m_program.clickControl(Designed::cmdCloseApp));
+        QVERIFY(m_program.waitForExit(15000));
+        m_newSettings = TestFiles::read(m_program.settingsFile());
         QCOMPARE(m_newSettings, QByteArray("; Ajustes de una sesi\xc3\xb3n anterior\n[General]"
                                            "\nLastCountry=Per\xc3\xba\nLastRadio=\nSkin="
                                            "\nNumberType=Blue\nAutoconnect=0\nStatus=InTray"
                                            "\n\n[Otra]\nClave=valor\n"));
-        QCOMPARE(TestFiles::sha256(m_program->catalogueFile()), m_catalogueHash);
+        QCOMPARE(TestFiles::sha256(m_program.catalogueFile()), m_catalogueHash);
     }
 
     void killedDuringACloseLeavesTheOldOrTheNewFile_data() {
@@ -123,36 +115,33 @@ private Q_SLOTS:
     void killedDuringACloseLeavesTheOldOrTheNewFile() {
         QFETCH(int, kind);
         QFETCH(int, moment);
-        startWithOldSettings();
-        FolderWatch watch(m_program->folder() + u"/program"_s, settingsName());
+        QVERIFY(startWithOldSettings());
+        const QFileInfo file(m_program.settingsFile());
+        FolderWatch watch(file);
         QVERIFY(watch.fd >= 0);
 
         const std::unique_ptr<QProcess> click =
-            m_session->startClick(m_program->controlCentre(Designed::cmdCloseApp));
+            m_session.startClick(m_program.controlRect(Designed::cmdCloseApp).center());
         if (kind < 0) {
             QVERIFY(click->waitForFinished(10000));
-            if (moment > 0)
-                QThread::msleep(moment);
-            m_program->killNow();
-        } else {
-            QDeadlineTimer deadline(20000);
-            while (watch.counts[kind] < moment && m_program->running() && !deadline.hasExpired()) {
-                watch.take(5);
-                m_program->waitForExit(0);
-            }
-            m_program->killNow();
-            click->waitForFinished(10000);
+            QThread::msleep(moment);
         }
+        for (QDeadlineTimer deadline(20000); kind >= 0 && watch.counts[kind] < moment &&
+                                             m_program.running() && !deadline.hasExpired();) {
+            watch.take(5);
+            m_program.waitForExit(0);
+        }
+        m_program.killNow();
+        click->waitForFinished(10000);
 
-        const QByteArray settings = TestFiles::read(m_program->settingsFile());
+        const QByteArray settings = TestFiles::read(file.filePath());
         // Copies the close may leave behind when killed between making and renaming.
-        QDir folder(m_program->folder() + u"/program"_s);
-        for (const QString &left : folder.entryList({settingsName() + u".*"_s}, QDir::Files))
-            folder.remove(left);
+        for (const QString &left : file.dir().entryList({file.fileName() + u".*"_s}, QDir::Files))
+            file.dir().remove(left);
         QVERIFY2(settings == OldSettings || settings == m_newSettings,
                  ("neither the old file nor the new one:\n" + settings).constData());
         qInfo("%s", settings == OldSettings ? "the old file" : "the new file");
-        QCOMPARE(TestFiles::sha256(m_program->catalogueFile()), m_catalogueHash);
+        QCOMPARE(TestFiles::sha256(m_program.catalogueFile()), m_catalogueHash);
     }
 };
 
