@@ -3,6 +3,7 @@
 #include "jetcatalogue.h"
 #include "session.h"
 #include "stationlists.h"
+#include "testfiles.h"
 
 #include <QComboBox>
 #include <QSignalSpy>
@@ -30,9 +31,9 @@ QStringList column(CatalogueRecordset rs, const QString &name) {
     return values;
 }
 
-const QList<Value> countryRows = {u"Perú"_s, u"España"_s, u"d'Andorra"_s, u"Chile"_s, u"Ecuador"_s};
+const Row countryRows = {u"Perú"_s, u"España"_s, u"d'Andorra"_s, u"Chile"_s, u"Ecuador"_s};
 
-const QList<Station> stationRows = {
+const Rows stationRows = {
     {u"España"_s, u"Cadena SER"_s, u"http://ser/"_s, u"WMP"_s},
     {u"España"_s, u"Radio L'Estel"_s, u"http://estel/"_s, u"RP"_s},
     {u"España"_s, u"L'Alt 'd' Urgell"_s, u"http://urgell/"_s, u"WMP"_s},
@@ -66,16 +67,12 @@ class TestCatalogueLists : public QObject {
     std::optional<Window> m;
 
     QString file() const { return m_dir.filePath(u"RadioStore.mdb"_s); }
-    std::unique_ptr<TableCatalogue> open(const QList<Value> &countries,
-                                         const QList<Station> &stations = stationRows) {
-        QFile::remove(file());
-        if (!writeFile(file(), catalogueBytes(countries, stations)))
-            return nullptr;
-        return JetCatalogue::open(file());
+    std::unique_ptr<TableCatalogue> open(const Row &countries, const Rows &stations = stationRows) {
+        const bool written = TestFiles::write(file(), catalogueBytes(countries, stations));
+        return written ? JetCatalogue::open(file()) : nullptr;
     }
     // Fills and restores the lists from a catalogue, as start-up does after the settings.
-    void startUp(const QList<Value> &countries, const QString &country = {},
-                 const QString &radio = {}) {
+    void startUp(const Row &countries, const QString &country = {}, const QString &radio = {}) {
         m.emplace();
         Settings saved;
         saved.lastCountry = country;
@@ -141,7 +138,6 @@ private Q_SLOTS:
 
     void picksAndLooksUpStations() {
         startUp(countryRows, u"España"_s, u"COPE"_s);
-        QCOMPARE(m->cboRadios.currentText(), u"COPE"_s);
         // Stations in the order stored, a nameless one as an empty entry, duplicates both shown.
         QCOMPARE(items(m->cboRadios),
                  (QStringList{u"Cadena SER"_s, u"Radio L'Estel"_s, u"L'Alt 'd' Urgell"_s, u"COPE"_s,
@@ -152,22 +148,18 @@ private Q_SLOTS:
         m->lists.LeeDatos(u"l'alt 'd' urgell"_s);
         QCOMPARE(m->session.resolved().address, u"http://urgell/"_s);
         m->lists.LeeDatos(u"COPE"_s);
-        QCOMPARE(m->session.currentStation(), u"COPE"_s);
         QCOMPARE(m->session.resolved(), (CatalogueStation{u"http://cope-1/"_s, RP}));
         // A station without an address fails, and keeps the last good pair.
         QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"Sin dirección"_s));
         QCOMPARE(m->session.resolved(), (CatalogueStation{u"http://cope-1/"_s, RP}));
 
         // After start-up a pick, even of the entry already shown, selects the first station.
-        m->cboPaises.setFocus();
-        QTest::keyClick(&m->cboPaises, Qt::Key_Down);
-        QCOMPARE(items(m->cboRadios), (QStringList{u"RPP Noticias"_s, u"Cadena SER"_s}));
-        QCOMPARE(m->session.currentCountry(), u"Perú"_s);
-        m->cboPaises.setCurrentIndex(m->cboPaises.findText(u"España"_s));
         m->cboRadios.setCurrentIndex(3);
         Q_EMIT m->cboPaises.activated(m->cboPaises.currentIndex());
         QCOMPARE(m->cboRadios.currentIndex(), 0);
-        QCOMPARE(m->session.currentCountry(), u"España"_s);
+        QTest::keyClick(&m->cboPaises, Qt::Key_Down);
+        QCOMPARE(items(m->cboRadios), (QStringList{u"RPP Noticias"_s, u"Cadena SER"_s}));
+        QCOMPARE(m->session.currentCountry(), u"Perú"_s);
     }
 
     void toleratesEmptyCataloguesAndReportsFailuresAfterClose() {

@@ -1,39 +1,50 @@
 #include "catalogue_fixture.h"
 #include "cataloguecsv.h"
-#include "catalogueerror.h"
-#include "cataloguepassword.h"
-#include "catalogueschema.h"
 #include "csvreader.h"
 #include "jetcatalogue.h"
+#include "testfiles.h"
 
-#include <QDir>
-#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 using namespace CatalogueFixture;
 
 namespace {
 
-using Rows = QList<QList<Value>>;
-
 const QString sampleDir = QStringLiteral(SV_SOURCE_DIR "/tests/data/jet3");
 
 // Every row of a table as our reader returns it, the column names first.
 Rows readBack(TableCatalogue &catalogue, const QString &table) {
     CatalogueRecordset rs = catalogue.openRecordset(u"Select * from [%1]"_s.arg(table));
-    Rows rows{{}};
-    for (const QString &c : rs.columnNames())
-        rows[0].append(c);
+    const QStringList columns = rs.columnNames();
+    Rows rows{Row(columns.begin(), columns.end())};
     for (; !rs.atEnd(); rs.moveNext()) {
-        QList<Value> &row = rows.emplace_back();
-        for (const QString &c : rs.columnNames())
+        Row &row = rows.emplace_back();
+        for (const QString &c : columns)
             row.append(rs.isNull(c) ? std::nullopt : Value(rs.text(c)));
     }
     return rows;
+}
+
+// mdb-export prints an empty text as it prints Null: as nothing.
+Rows asMdbExportPrints(Rows rows) {
+    for (Row &row : rows)
+        for (Value &v : row)
+            if (v && v->isEmpty())
+                v.reset();
+    return rows;
+}
+
+// What one of mdbtools' commands prints; its complaint, marked, when it fails.
+QByteArray mdbTool(const QString &tool, const QStringList &arguments) {
+    QProcess p;
+    p.start(tool, arguments);
+    const bool ran = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit;
+    return ran && p.exitCode() == 0 ? p.readAllStandardOutput()
+                                    : "<failed> " + p.readAllStandardError();
 }
 
 // As mdb-export prints a table, the column names first.
@@ -71,11 +82,8 @@ private Q_SLOTS:
                                            .split(u'\n', Qt::SkipEmptyParts);
             QVERIFY(!tables.isEmpty());
             QCOMPARE(catalogue->tableNames(), tables);
-            for (const QString &table : tables) {
-                const Rows expected = exported(mdb, table);
-                QVERIFY(!expected.isEmpty());
-                QCOMPARE(asMdbExportPrints(readBack(*catalogue, table)), expected);
-            }
+            for (const QString &table : tables)
+                QCOMPARE(asMdbExportPrints(readBack(*catalogue, table)), exported(mdb, table));
         }
     }
 
@@ -85,7 +93,7 @@ private Q_SLOTS:
         const QStringList names = u"Ñandutí FM|Radio L'Estel|L'Alt 'd' Urgell|\"Comillas\", y coma|"
                                   "€ – “tipográficas” … ‰|línea\r\nnueva|áéíóú ÁÉÍÓÚ üÜ ñÑ ¿¡|"
                                   "€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ"_s.split(u'|');
-        QList<Station> stations;
+        Rows stations;
         for (int i = 0; i <= 255; ++i) {
             const QString url = (u"https://ex.org/"_s + QString(255, u'a')).left(i);
             stations.append({i % 3 ? u"Perú"_s : u"España"_s,
@@ -99,21 +107,18 @@ private Q_SLOTS:
         stations.append({u"España"_s, QString(), std::nullopt, std::nullopt});
         stations.append({std::nullopt, u"Sin país"_s, QString(255, u'ñ'), u"WMP"_s});
         const QString file = path(u"roundtrip.mdb"_s);
-        QVERIFY(writeFile(file, catalogueBytes({u"España"_s, u"Perú"_s, std::nullopt}, stations)));
+        QVERIFY(TestFiles::write(file,
+                                 catalogueBytes({u"España"_s, u"Perú"_s, std::nullopt}, stations)));
         QVERIFY(QFileInfo(file).size() > 1100 * 2048);
 
-        QCOMPARE(mdbTool(u"mdb-ver"_s, {file}), QByteArray("JET3\n"));
         QCOMPARE(mdbTool(u"mdb-tables"_s, {u"-1"_s, file}), QByteArray("Paises\nRadios\n"));
 
-        Rows expected;
-        for (const Station &s : std::as_const(stations))
-            expected.append({s.country, s.name, s.url, s.kind});
-        QCOMPARE(exported(file, u"Radios"_s).mid(1), asMdbExportPrints(expected));
+        QCOMPARE(exported(file, u"Radios"_s).mid(1), asMdbExportPrints(stations));
         // A row of one Null prints as a blank line; the count tells it is there.
         QCOMPARE(mdbTool(u"mdb-count"_s, {file, u"Paises"_s}).trimmed().toInt(), 3);
 
         const std::unique_ptr<TableCatalogue> catalogue = JetCatalogue::open(file);
-        QCOMPARE(readBack(*catalogue, u"Radios"_s).mid(1), expected);
+        QCOMPARE(readBack(*catalogue, u"Radios"_s).mid(1), stations);
         QCOMPARE(readBack(*catalogue, u"Paises"_s).mid(1),
                  (Rows{{u"España"_s}, {u"Perú"_s}, {std::nullopt}}));
     }
@@ -183,20 +188,14 @@ private Q_SLOTS:
 
         // Our writer's password, and two that differ from it in the last place or by one more.
         for (const QString &password : {u"Kal7.dvQ42"_s, u"Kal7.dvQ43"_s, u"Kal7.dvQ42x"_s}) {
-            QVERIFY(writeFile(path(u"pw.mdb"_s), catalogueBytes({u"España"_s}, {}, password)));
+            QVERIFY(
+                TestFiles::write(path(u"pw.mdb"_s), catalogueBytes({u"España"_s}, {}, password)));
             QCOMPARE(openError(path(u"pw.mdb"_s)).contains(u"contraseña"_s),
                      password != u"Kal7.dvQ42"_s);
         }
     }
 
     void refusesFilesThatAreNotJet3() {
-        const QByteArray good = catalogueBytes({u"España"_s, u"Perú"_s},
-                                               {{u"España"_s, u"COPE"_s, u"http://a/"_s, u"RP"_s}});
-        const auto damaged = [&](const std::function<void(QByteArray &)> &edit) {
-            QByteArray bytes = good;
-            edit(bytes);
-            return bytes;
-        };
         const auto put16 = [](QByteArray &b, int at, int v) {
             b[at] = char(v & 0xFF);
             b[at + 1] = char(v >> 8);
@@ -204,31 +203,32 @@ private Q_SLOTS:
         const auto get16 = [](const QByteArray &b, int at) {
             return uchar(b[at]) | uchar(b[at + 1]) << 8;
         };
-        const std::pair<QByteArray, QString> cases[] = {
-            {QByteArray(), u"no es una base de datos"_s},
-            {damaged([](QByteArray &b) { b[0x14] = 0x01; }), u"Jet 4"_s},
-            {damaged([](QByteArray &b) {
+        const std::pair<std::function<void(QByteArray &)>, QString> damages[] = {
+            {[](QByteArray &b) { b.clear(); }, u"no es una base de datos"_s},
+            {[](QByteArray &b) { b[0x14] = 0x01; }, u"Jet 4"_s},
+            {[](QByteArray &b) {
                  b.replace(4, 16, QByteArray("Standard ACE DB\0", 16));
                  b[0x14] = 0x02;
-             }),
+             },
              u"ACE"_s},
-            {good.left(good.size() - 100), u"dañado"_s},
-            {good.left(good.size() - 2048), u"dañado"_s},
+            {[](QByteArray &b) { b.chop(100); }, u"dañado"_s},
+            {[](QByteArray &b) { b.chop(2048); }, u"dañado"_s},
             // Each of these would send libmdb astray: the catalogue definition page; page 3's
             // usage maps, where Paises' map (row 2) ends where it starts, or the catalogue's
             // (row 0) lists pages far past the end; a row past its page; a table definition
             // cut short.
-            {damaged([](QByteArray &b) { b[2 * 2048] = 0x01; }), u"dañado"_s},
-            {damaged([&](QByteArray &b) { put16(b, 3 * 2048 + 14, get16(b, 3 * 2048 + 12)); }),
+            {[](QByteArray &b) { b[2 * 2048] = 0x01; }, u"dañado"_s},
+            {[&](QByteArray &b) { put16(b, 3 * 2048 + 14, get16(b, 3 * 2048 + 12)); }, u"dañado"_s},
+            {[&](QByteArray &b) { b[3 * 2048 + get16(b, 3 * 2048 + 10) + 1] = char(0x40); },
              u"dañado"_s},
-            {damaged(
-                 [&](QByteArray &b) { b[3 * 2048 + get16(b, 3 * 2048 + 10) + 1] = char(0x40); }),
-             u"dañado"_s},
-            {damaged([&](QByteArray &b) { put16(b, 4 * 2048 + 10, 0x1FFF); }), u"dañado"_s},
-            {damaged([&](QByteArray &b) { put16(b, 5 * 2048 + 25, 200); }), u"dañado"_s}};
+            {[&](QByteArray &b) { put16(b, 4 * 2048 + 10, 0x1FFF); }, u"dañado"_s},
+            {[&](QByteArray &b) { put16(b, 5 * 2048 + 25, 200); }, u"dañado"_s}};
         const QString file = path(u"RadioStore.mdb"_s);
-        for (const auto &[bytes, expected] : cases) {
-            QVERIFY(writeFile(file, bytes));
+        for (const auto &[damage, expected] : damages) {
+            QByteArray bytes = catalogueBytes({u"España"_s, u"Perú"_s},
+                                              {{u"España"_s, u"COPE"_s, u"http://a/"_s, u"RP"_s}});
+            damage(bytes);
+            QVERIFY(TestFiles::write(file, bytes));
             const QString message = openError(file);
             QVERIFY2(message.contains(expected) && message.contains(file), qPrintable(message));
         }
