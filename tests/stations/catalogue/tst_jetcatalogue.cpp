@@ -1,13 +1,21 @@
 #include "catalogue_fixture.h"
 #include "cataloguecsv.h"
+#include "catalogueerror.h"
 #include "csvreader.h"
 #include "jetcatalogue.h"
+#include "session.h"
+#include "stationlists.h"
 #include "testfiles.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QTest>
+
+#include <array>
 
 using namespace Qt::StringLiterals;
 using namespace CatalogueFixture;
@@ -16,25 +24,18 @@ namespace {
 
 const QString sampleDir = QStringLiteral(SV_SOURCE_DIR "/tests/data/jet3");
 
-// Every row of a table as our reader returns it, the column names first.
-Rows readBack(TableCatalogue &catalogue, const QString &table) {
+// Every row of a table as our reader returns it, the column names first; as mdb-export prints
+// it, an empty text is nothing, as Null is.
+Rows readBack(TableCatalogue &catalogue, const QString &table, bool asMdbExport = false) {
     CatalogueRecordset rs = catalogue.openRecordset(u"Select * from [%1]"_s.arg(table));
     const QStringList columns = rs.columnNames();
     Rows rows{Row(columns.begin(), columns.end())};
     for (; !rs.atEnd(); rs.moveNext()) {
         Row &row = rows.emplace_back();
         for (const QString &c : columns)
-            row.append(rs.isNull(c) ? std::nullopt : Value(rs.text(c)));
+            row.append(rs.isNull(c) || (asMdbExport && rs.text(c).isEmpty()) ? std::nullopt
+                                                                             : Value(rs.text(c)));
     }
-    return rows;
-}
-
-// mdb-export prints an empty text as it prints Null: as nothing.
-Rows asMdbExportPrints(Rows rows) {
-    for (Row &row : rows)
-        for (Value &v : row)
-            if (v && v->isEmpty())
-                v.reset();
     return rows;
 }
 
@@ -58,15 +59,80 @@ QString openError(const QString &path,
     return errorOf([&] { JetCatalogue::open(path, password); });
 }
 
+QStringList items(const QComboBox &box) {
+    QStringList texts;
+    for (int i = 0; i < box.count(); ++i)
+        texts.append(box.itemText(i));
+    return texts;
+}
+
+QStringList column(CatalogueRecordset rs, const QString &name) {
+    QStringList values;
+    for (; !rs.atEnd(); rs.moveNext())
+        values.append(rs.isNull(name) ? u"<Null>"_s : rs.text(name));
+    return values;
+}
+
+const Row countryRows = {u"Perú"_s, u"España"_s, u"d'Andorra"_s, u"Chile"_s, u"Ecuador"_s};
+
+const Rows stationRows = {
+    {u"España"_s, u"Cadena SER"_s, u"http://ser/"_s, u"WMP"_s},
+    {u"España"_s, u"Radio L'Estel"_s, u"http://estel/"_s, u"RP"_s},
+    {u"España"_s, u"L'Alt 'd' Urgell"_s, u"http://urgell/"_s, u"WMP"_s},
+    {u"España"_s, u"COPE"_s, u"http://cope-1/"_s, u"RP"_s},
+    {u"España"_s, u"COPE"_s, u"http://cope-2/"_s, u"WMP"_s},
+    {u"España"_s, std::nullopt, u"http://anonima/"_s, u"WMP"_s},
+    {u"España"_s, u"Sin dirección"_s, std::nullopt, u"WMP"_s},
+    {u"Perú"_s, u"RPP Noticias"_s, u"http://rpp/"_s, u"WMP"_s},
+    {u"Perú"_s, u"Cadena SER"_s, u"http://ser-peru/"_s, u"RP"_s},
+    {u"Chile"_s, u"Radio Bío-Bío"_s, u"http://biobio/"_s, u"WMP"_s},
+    {u"Chile"_s, u"ADN"_s, u"http://adn/"_s, u"RP"_s},
+    {u"Espana"_s, u"Sin tilde"_s, u"http://sin/"_s, u"WMP"_s},
+    {std::nullopt, u"Sin país"_s, u"http://nadie/"_s, u"WMP"_s},
+    {QString(), u"País vacío"_s, u"http://vacio/"_s, u"WMP"_s},
+};
+
 } // namespace
 
 // Jet 3 files: the Access 97 samples and our writer's output, read by mdbtools and by our
-// reader; what cannot be read is refused with a clear message.
+// reader; what cannot be read is refused with a clear message. Queries and the window's lists
+// on top of them.
 class TestJetCatalogue : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+    // The window's part in the lists.
+    struct Window {
+        Session session;
+        QComboBox cboPaises;
+        QComboBox cboRadios;
+        StationLists lists{session, &cboPaises, &cboRadios};
+    };
+    std::optional<Window> m;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    std::unique_ptr<TableCatalogue> open(const Row &countries, const Rows &stations = stationRows) {
+        const QString file = path(u"RadioStore.mdb"_s);
+        return TestFiles::write(file, catalogueBytes(countries, stations))
+                   ? JetCatalogue::open(file)
+                   : nullptr;
+    }
+
+    // Fills and restores the lists from a catalogue, as start-up does after the settings.
+    void startUp(const Row &countries, const QString &country = {}, const QString &radio = {}) {
+        m.emplace();
+        Settings saved;
+        saved.lastCountry = country;
+        saved.lastRadio = radio;
+        m->session.setSaved(saved);
+        m->session.setLoading(true);
+        m->lists.setBaseDatos(open(countries));
+        m->lists.fillCountries();
+        m->lists.restoreCountry();
+        m->session.setLoading(false);
+    }
+
 private Q_SLOTS:
-    void init() { QVERIFY(m_dir.isValid()); }
 
     // Deleted rows, every column type, encoded pages, a password set. Jet opens a file without
     // a password whatever password is given.
@@ -83,7 +149,7 @@ private Q_SLOTS:
             QVERIFY(!tables.isEmpty());
             QCOMPARE(catalogue->tableNames(), tables);
             for (const QString &table : tables)
-                QCOMPARE(asMdbExportPrints(readBack(*catalogue, table)), exported(mdb, table));
+                QCOMPARE(readBack(*catalogue, table, true), exported(mdb, table));
         }
     }
 
@@ -113,12 +179,11 @@ private Q_SLOTS:
 
         QCOMPARE(mdbTool(u"mdb-tables"_s, {u"-1"_s, file}), QByteArray("Paises\nRadios\n"));
 
-        QCOMPARE(exported(file, u"Radios"_s).mid(1), asMdbExportPrints(stations));
         // A row of one Null prints as a blank line; the count tells it is there.
         QCOMPARE(mdbTool(u"mdb-count"_s, {file, u"Paises"_s}).trimmed().toInt(), 3);
-
         const std::unique_ptr<TableCatalogue> catalogue = JetCatalogue::open(file);
         QCOMPARE(readBack(*catalogue, u"Radios"_s).mid(1), stations);
+        QCOMPARE(exported(file, u"Radios"_s), readBack(*catalogue, u"Radios"_s, true));
         QCOMPARE(readBack(*catalogue, u"Paises"_s).mid(1),
                  (Rows{{u"España"_s}, {u"Perú"_s}, {std::nullopt}}));
     }
@@ -165,8 +230,7 @@ private Q_SLOTS:
             {header + "Perú,RPP,http://rpp/,WMP\n"
                       "España,\"Radio\r\nAutoconnect=1\r\n[Evil]\r\nX=1\",http://evil/,WMP\n",
              u"línea 3: NombreRadio"_s},
-            {header + "Perú,RPP,http://rpp/,WMP\nPerú,\u2028RPP,http://rpp/,WMP\n",
-             u"línea 3: NombreRadio"_s}};
+            {header + "Perú,\u2028RPP,http://rpp/,WMP\n", u"línea 2: NombreRadio"_s}};
         for (const auto &[bad, message] : refused) {
             const QString failure = errorOf([&] { CatalogueCsv::toWriter(bad); });
             QVERIFY2(failure.contains(message), qPrintable(failure));
@@ -183,26 +247,17 @@ private Q_SLOTS:
         QVERIFY(openError(path(u"missing.mdb"_s)).startsWith(u"No se encuentra"_s));
         QVERIFY(openError(m_dir.path()).contains(u"no es un archivo"_s));
         const QString sample = sampleDir + u"/delTestV1997_pw-derived.mdb"_s;
-        QVERIFY(openError(sample).contains(u"contraseña"_s) && openError(sample).contains(sample));
-        QVERIFY(openError(sample, u"clave97jet"_s).contains(u"contraseña"_s));
-
-        // Our writer's password, and two that differ from it in the last place or by one more.
-        for (const QString &password : {u"Kal7.dvQ42"_s, u"Kal7.dvQ43"_s, u"Kal7.dvQ42x"_s}) {
-            QVERIFY(
-                TestFiles::write(path(u"pw.mdb"_s), catalogueBytes({u"España"_s}, {}, password)));
-            QCOMPARE(openError(path(u"pw.mdb"_s)).contains(u"contraseña"_s),
-                     password != u"Kal7.dvQ42"_s);
-        }
+        QVERIFY(openError(sample).contains(sample));
+        // Wrong by letter case, in the last place or by one more.
+        for (const QString &wrong :
+             {u"Kal7.dvQ42"_s, u"clave97jet"_s, u"Clave97Jeu"_s, u"Clave97Jetx"_s})
+            QVERIFY2(openError(sample, wrong).contains(u"contraseña"_s), qPrintable(wrong));
+        // Our writer keeps the password it is given.
+        QVERIFY(TestFiles::write(path(u"pw.mdb"_s), catalogueBytes({}, {}, u"Kal7.dvQ42x"_s)));
+        QVERIFY(openError(path(u"pw.mdb"_s)).contains(u"contraseña"_s));
     }
 
     void refusesFilesThatAreNotJet3() {
-        const auto put16 = [](QByteArray &b, int at, int v) {
-            b[at] = char(v & 0xFF);
-            b[at + 1] = char(v >> 8);
-        };
-        const auto get16 = [](const QByteArray &b, int at) {
-            return uchar(b[at]) | uchar(b[at + 1]) << 8;
-        };
         const std::pair<std::function<void(QByteArray &)>, QString> damages[] = {
             {[](QByteArray &b) { b.clear(); }, u"no es una base de datos"_s},
             {[](QByteArray &b) { b[0x14] = 0x01; }, u"Jet 4"_s},
@@ -218,11 +273,16 @@ private Q_SLOTS:
             // (row 0) lists pages far past the end; a row past its page; a table definition
             // cut short.
             {[](QByteArray &b) { b[2 * 2048] = 0x01; }, u"dañado"_s},
-            {[&](QByteArray &b) { put16(b, 3 * 2048 + 14, get16(b, 3 * 2048 + 12)); }, u"dañado"_s},
-            {[&](QByteArray &b) { b[3 * 2048 + get16(b, 3 * 2048 + 10) + 1] = char(0x40); },
+            {[](QByteArray &b) { b.replace(3 * 2048 + 14, 2, b.mid(3 * 2048 + 12, 2)); },
              u"dañado"_s},
-            {[&](QByteArray &b) { put16(b, 4 * 2048 + 10, 0x1FFF); }, u"dañado"_s},
-            {[&](QByteArray &b) { put16(b, 5 * 2048 + 25, 200); }, u"dañado"_s}};
+            {[](QByteArray &b) {
+                 b[3 * 2048 + qFromLittleEndian<quint16>(b.data() + 3 * 2048 + 10) + 1] = 0x40;
+             },
+             u"dañado"_s},
+            {[](QByteArray &b) { qToLittleEndian<quint16>(0x1FFF, b.data() + 4 * 2048 + 10); },
+             u"dañado"_s},
+            {[](QByteArray &b) { qToLittleEndian<quint16>(200, b.data() + 5 * 2048 + 25); },
+             u"dañado"_s}};
         const QString file = path(u"RadioStore.mdb"_s);
         for (const auto &[damage, expected] : damages) {
             QByteArray bytes = catalogueBytes({u"España"_s, u"Perú"_s},
@@ -234,11 +294,87 @@ private Q_SLOTS:
         }
     }
 
-private:
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void sortsAsJetsGeneralOrder() {
+        // Letter case does not count, an accented letter sorts right after its base letter, an
+        // apostrophe is passed over, Null comes first and equal texts keep the stored order.
+        const auto catalogue =
+            open({u"perú"_s, u"PERU"_s, u"Peru"_s, u"Panamá"_s, u"Paraguay"_s, u"España"_s,
+                  u"Estonia"_s, u"ecuador"_s, u"Éire"_s, u"L'Île"_s, u"Líbano"_s, u"Lituania"_s,
+                  u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s, std::nullopt, QString()});
+        QCOMPARE(
+            column(catalogue->openRecordset(u"Select * from Paises order by Paises"_s),
+                   u"Paises"_s),
+            (QStringList{u"<Null>"_s, QString(), u"ecuador"_s, u"Éire"_s, u"España"_s, u"Estonia"_s,
+                         u"Líbano"_s, u"L'Île"_s, u"Lituania"_s, u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s,
+                         u"Panamá"_s, u"Paraguay"_s, u"PERU"_s, u"Peru"_s, u"perú"_s}));
+    }
 
-    QTemporaryDir m_dir;
+    // Letter case is ignored, accents are not; Null equals nothing, not even ''. A catalogue
+    // without the table or column asked for is refused with a message that says which.
+    void runsOrRefusesQueries() {
+        const auto c = open(countryRows);
+        const auto urls = [&](const QString &where, const QString &field = u"URLRadio"_s) {
+            return column(c->openRecordset(u"Select * from Radios where "_s + where), field)
+                .join(u'|');
+        };
+        QCOMPARE(urls(u"Pais = 'PERÚ'"_s), u"http://rpp/|http://ser-peru/"_s);
+        QCOMPARE(urls(u"Pais = 'españa' and NombreRadio = 'Sin dirección'"_s), u"<Null>"_s);
+        QCOMPARE(urls(u"pais = ''"_s, u"NombreRadio"_s), u"País vacío"_s);
+        QVERIFY(errorOf([&] {
+                    c->openRecordset(u"Select * from Emisoras"_s);
+                }).contains(u"no tiene la tabla «Emisoras»"_s));
+        QVERIFY(
+            errorOf([&] { urls(u"Region = 'x'"_s); }).contains(u"no tiene la columna «Region»"_s));
+    }
+
+    // Saved country and station, and what start-up selects; the saved station is sought in
+    // whatever country start-up selected. Then look-ups and picks, and failures once closed.
+    void listsFollowTheCatalogue() {
+        startUp({}, u"España"_s);
+        QCOMPARE(m->cboPaises.count() + m->cboRadios.count(), 0);
+        QVERIFY(m->session.currentCountry().isEmpty());
+        const std::array<QString, 4> cases[] = {
+            {u"Bolivia"_s, u"adn"_s, u"Chile"_s, u"ADN"_s},
+            {u"Chile"_s, u"RPP Noticias"_s, u"Chile"_s, u"Radio Bío-Bío"_s},
+            {u"España"_s, u"COPE"_s, u"España"_s, u"COPE"_s}};
+        for (const auto &[lastCountry, lastRadio, country, station] : cases) {
+            startUp(countryRows, lastCountry, lastRadio);
+            QCOMPARE(m->cboPaises.currentText(), country);
+            QCOMPARE(m->cboRadios.currentText(), station);
+            QCOMPARE(m->session.currentCountry(), country);
+        }
+        // Stations in the order stored, a nameless one as an empty entry, duplicates both shown.
+        QCOMPARE(items(m->cboRadios),
+                 (QStringList{u"Cadena SER"_s, u"Radio L'Estel"_s, u"L'Alt 'd' Urgell"_s, u"COPE"_s,
+                              u"COPE"_s, QString(), u"Sin dirección"_s}));
+
+        // Found by letter case alone, apostrophes and all; the first of two of one name wins.
+        constexpr auto RP = PlayerKind::RealAudio;
+        m->lists.LeeDatos(u"l'alt 'd' urgell"_s);
+        QCOMPARE(m->session.resolved().address, u"http://urgell/"_s);
+        m->lists.LeeDatos(u"COPE"_s);
+        QCOMPARE(m->session.resolved(), (CatalogueStation{u"http://cope-1/"_s, RP}));
+        // A station without an address fails, and keeps the last good pair.
+        QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"Sin dirección"_s));
+        QCOMPARE(m->session.resolved(), (CatalogueStation{u"http://cope-1/"_s, RP}));
+
+        // After start-up a pick, even of the entry already shown, selects the first station.
+        m->cboRadios.setCurrentIndex(3);
+        Q_EMIT m->cboPaises.activated(m->cboPaises.currentIndex());
+        QCOMPARE(m->cboRadios.currentIndex(), 0);
+        QTest::keyClick(&m->cboPaises, Qt::Key_Down);
+        QCOMPARE(items(m->cboRadios), (QStringList{u"RPP Noticias"_s, u"Cadena SER"_s}));
+        QCOMPARE(m->session.currentCountry(), u"Perú"_s);
+
+        m->lists.closeBaseDatos();
+        QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"COPE"_s));
+        // A user's pick cannot throw into the event loop: the failure is signalled.
+        QSignalSpy failed(&m->lists, &StationLists::catalogueFailed);
+        Q_EMIT m->cboPaises.activated(1);
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(!failed.first().first().toString().isEmpty());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestJetCatalogue)
+QTEST_MAIN(TestJetCatalogue)
 #include "tst_jetcatalogue.moc"
