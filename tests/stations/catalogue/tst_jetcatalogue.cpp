@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <array>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using namespace CatalogueFixture;
@@ -122,8 +123,7 @@ class TestJetCatalogue : public QObject {
     void startUp(const Row &countries, const QString &country = {}, const QString &radio = {}) {
         m.emplace();
         Settings saved;
-        saved.lastCountry = country;
-        saved.lastRadio = radio;
+        std::tie(saved.lastCountry, saved.lastRadio) = std::tie(country, radio);
         m->session.setSaved(saved);
         m->session.setLoading(true);
         m->lists.setBaseDatos(open(countries));
@@ -201,12 +201,9 @@ private Q_SLOTS:
     }
 
     void buildsCatalogueFromCsv() {
-        // An empty field has no value; "" is an empty text.
-        QCOMPARE(CsvReader::parse("\xEF\xBB\xBFuno,\"dos, con coma\",\"tres \"\"citado\"\"\"\r\n"
-                                  ",\"\",\"varias\nlíneas\"\n\núltimo,sin,fin"),
-                 (Rows{{u"uno"_s, u"dos, con coma"_s, u"tres \"citado\""_s},
-                       {std::nullopt, QString(), u"varias\nlíneas"_s},
-                       {u"último"_s, u"sin"_s, u"fin"_s}}));
+        // An empty field has no value; "" is an empty text. Quotes are mdb-export's, above.
+        QCOMPARE(CsvReader::parse("\xEF\xBB\xBF,\"\"\r\n\núltimo,sin fin"),
+                 (Rows{{std::nullopt, QString()}, {u"último"_s, u"sin fin"_s}}));
 
         const QByteArray header = "Pais,NombreRadio,URLRadio,Medio\n";
         const QString file = path(u"fromcsv.mdb"_s);
@@ -362,9 +359,6 @@ private Q_SLOTS:
         m->cboRadios.setCurrentIndex(3);
         Q_EMIT m->cboPaises.activated(m->cboPaises.currentIndex());
         QCOMPARE(m->cboRadios.currentIndex(), 0);
-        QTest::keyClick(&m->cboPaises, Qt::Key_Down);
-        QCOMPARE(items(m->cboRadios), (QStringList{u"RPP Noticias"_s, u"Cadena SER"_s}));
-        QCOMPARE(m->session.currentCountry(), u"Perú"_s);
 
         m->lists.closeBaseDatos();
         QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"COPE"_s));

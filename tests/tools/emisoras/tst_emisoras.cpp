@@ -4,12 +4,12 @@
 #include "testfiles.h"
 #include "toneserver.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -74,12 +74,9 @@ class TestEmisoras : public QObject {
     // program's folder; events keep flowing, so the test's own server answers.
     Result run(const QStringList &arguments) {
         QProcess p;
+        QSignalSpy finished(&p, &QProcess::finished);
         p.start(file(u"sintonet-valdren-emisoras"_s), arguments);
-        if (!p.waitForStarted(10000))
-            return {};
-        while (!p.waitForFinished(20))
-            QCoreApplication::processEvents();
-        if (p.exitStatus() != QProcess::NormalExit)
+        if (!finished.wait(60000) || p.exitStatus() != QProcess::NormalExit)
             return {};
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                 QString::fromUtf8(p.readAllStandardError())};
