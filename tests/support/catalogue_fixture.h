@@ -15,9 +15,8 @@ using Row = QList<Value>;
 using Rows = QList<Row>;
 
 // Stations are rows of Pais, NombreRadio, URLRadio and Medio.
-inline QByteArray catalogueBytes(const Row &countries, const Rows &stations,
-                                 const QString &password = QString::fromUtf16(CataloguePassword)) {
-    JetWriter writer(password);
+inline QByteArray catalogueBytes(const Row &countries, const Rows &stations) {
+    JetWriter writer(QString::fromUtf16(CataloguePassword));
     writer.addTable(CatalogueSchema::Paises, {CatalogueSchema::Paises});
     writer.addTable(CatalogueSchema::Radios, CatalogueSchema::RadiosColumns());
     for (const Value &c : countries)
