@@ -4,9 +4,6 @@
 #include "catalogueschema.h"
 #include "jetwriter.h"
 
-#include <exception>
-#include <functional>
-
 // Catalogues for the tests, written by our own Jet 3 writer.
 namespace CatalogueFixture {
 
@@ -24,16 +21,6 @@ inline QByteArray catalogueBytes(const Row &countries, const Rows &stations) {
     for (const Row &s : stations)
         writer.addRow(CatalogueSchema::Radios, s);
     return writer.toBytes();
-}
-
-// The message of what the call throws; empty when it throws nothing.
-inline QString errorOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const std::exception &e) {
-        return QString::fromUtf8(e.what());
-    }
-    return {};
 }
 
 } // namespace CatalogueFixture

@@ -31,19 +31,18 @@ struct Result {
 // stored, "País|Nombre|URL|Medio".
 QStringList programView(const QString &path) {
     const std::unique_ptr<TableCatalogue> c = JetCatalogue::open(path);
-    QStringList countries;
-    for (CatalogueRecordset rs = c->openRecordset(u"Select * from Paises order by Paises"_s);
-         !rs.atEnd(); rs.moveNext())
-        countries.append(rs.text(u"Paises"_s));
-    QStringList seen{countries.join(u", "_s)};
-    for (CatalogueRecordset rs = c->openRecordset(u"Select * from Radios"_s); !rs.atEnd();
-         rs.moveNext()) {
-        QStringList row;
-        for (const QString &column : rs.columnNames())
-            row.append(rs.isNull(column) ? u"(Null)"_s : rs.text(column));
-        seen.append(row.join(u'|'));
-    }
-    return seen;
+    const auto rows = [&](const QString &query) {
+        QStringList seen;
+        for (CatalogueRecordset rs = c->openRecordset(query); !rs.atEnd(); rs.moveNext()) {
+            QStringList row;
+            for (const QString &column : rs.columnNames())
+                row.append(rs.isNull(column) ? u"(Null)"_s : rs.text(column));
+            seen.append(row.join(u'|'));
+        }
+        return seen;
+    };
+    return QStringList{rows(u"Select * from Paises order by Paises"_s).join(u", "_s)} +
+           rows(u"Select * from Radios"_s);
 }
 
 const QString x = u"http://x/"_s;
@@ -86,7 +85,6 @@ private Q_SLOTS:
     }
 
     void init() {
-        QFile::remove(CatalogueReplacement::backupPath(m_catalogue));
         // A Null address and an empty name: what older files may hold is written back as is.
         QVERIFY(TestFiles::write(
             m_catalogue, CatalogueFixture::catalogueBytes(
@@ -210,9 +208,8 @@ private Q_SLOTS:
         const auto answer = [&](const QByteArray &status, const QByteArray &body) {
             server.setPage(u"/json/stations/search"_s, status, "application/json", body);
         };
-        // Name, address, resolved address, whether it worked at the last check, country.
         const QJsonArray stations{
-            entry(u" Radio Mitre\n"_s, u"https://mitre/m.pls"_s, u"https://mitre/m.mp3"_s),
+            entry(u" Radio Mitre\n"_s, u"https://m/m.pls"_s, u"https://m/m.mp3"_s),
             entry(u"La 100"_s, u"http://la100/"_s, u""_s),
             entry(u"Rota"_s, x, x, 0),
             entry(u"De otro país"_s, x, x, 1, u"UY"_s),
@@ -232,9 +229,8 @@ private Q_SLOTS:
 
         // Under the catalogue's own spelling of the country, the resolved address preferred.
         // Neither the broken station, the other country's nor the one past the limit.
-        QCOMPARE(programView(m_catalogue).filter(u"Argentina|"_s),
-                 (QStringList{u"Argentina|Mitre|https://mitre/m|RP"_s,
-                              u"Argentina|Radio Mitre|https://mitre/m.mp3|WMP"_s,
+        QCOMPARE(programView(m_catalogue).mid(5),
+                 (QStringList{u"Argentina|Radio Mitre|https://m/m.mp3|WMP"_s,
                               u"Argentina|La 100|http://la100/|WMP"_s}));
 
         // A country new to the catalogue takes its Spanish name from iso-codes.
