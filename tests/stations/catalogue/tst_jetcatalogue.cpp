@@ -120,11 +120,10 @@ class TestJetCatalogue : public QObject {
     std::optional<Window> m;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    std::unique_ptr<TableCatalogue> open(const Row &countries, const Rows &stations = stationRows) {
-        const QString file = path(u"RadioStore.mdb"_s);
-        return TestFiles::write(file, catalogueBytes(countries, stations))
-                   ? JetCatalogue::open(file)
-                   : nullptr;
+    std::unique_ptr<TableCatalogue> open(const Row &countries) {
+        const QString f = path(u"RadioStore.mdb"_s);
+        return TestFiles::write(f, catalogueBytes(countries, stationRows)) ? JetCatalogue::open(f)
+                                                                           : nullptr;
     }
 
     // Fills and restores the lists from a catalogue, as start-up does after the settings.
@@ -208,7 +207,7 @@ private Q_SLOTS:
     }
 
     void buildsCatalogueFromCsv() {
-        // An empty field has no value; "" is an empty text. Quotes are mdb-export's, above.
+        // An empty field has no value; "" is an empty text. Quoting: in mdb-export's output, above.
         QCOMPARE(CsvReader::parse("\xEF\xBB\xBF,\"\"\r\n\núltimo,sin fin"),
                  (Rows{{std::nullopt, QString()}, {u"último"_s, u"sin fin"_s}}));
 
@@ -249,7 +248,7 @@ private Q_SLOTS:
     void refusesWhatItCannotOpen() {
         QVERIFY(openError(path(u"missing.mdb"_s)).startsWith(u"No se encuentra"_s));
         QVERIFY(openError(m_dir.path()).contains(u"no es un archivo"_s));
-        // Wrong by letter case, in the last place or by one more.
+        // The program's password, and the sample's wrong by case, in the last place or by one more.
         const QString sample = sampleDir + u"/delTestV1997_pw-derived.mdb"_s;
         for (const QString &wrong :
              {u"Kal7.dvQ42"_s, u"clave97jet"_s, u"Clave97Jeu"_s, u"Clave97Jetx"_s})
