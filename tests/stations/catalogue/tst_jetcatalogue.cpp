@@ -302,17 +302,15 @@ private Q_SLOTS:
                          u"Líbano"_s, u"L'Île"_s, u"Lituania"_s, u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s,
                          u"Panamá"_s, u"Paraguay"_s, u"PERU"_s, u"Peru"_s, u"perú"_s}));
 
-        const auto urls = [&](const QString &where, const QString &field = u"URLRadio"_s) {
-            return column(c->openRecordset(u"Select * from Radios where "_s + where), field)
-                .join(u'|');
-        };
-        QCOMPARE(urls(u"Pais = 'PERÚ'"_s), u"http://rpp/"_s);
-        QCOMPARE(urls(u"pais = ''"_s, u"NombreRadio"_s), u"País vacío"_s);
-        QVERIFY(errorOf([&] {
-                    c->openRecordset(u"Select * from Emisoras"_s);
-                }).contains(u"no tiene la tabla «Emisoras»"_s));
-        QVERIFY(
-            errorOf([&] { urls(u"Region = 'x'"_s); }).contains(u"no tiene la columna «Region»"_s));
+        for (const auto &[where, name] :
+             {std::pair{u"Pais = 'PERÚ'"_s, u"RPP Noticias"_s}, {u"pais = ''"_s, u"País vacío"_s}})
+            QCOMPARE(column(c->openRecordset(u"Select * from Radios where "_s + where),
+                            u"NombreRadio"_s),
+                     QStringList{name});
+        for (const auto &[query, missing] :
+             {std::pair{u"Select * from Emisoras"_s, u"la tabla «Emisoras»"_s},
+              {u"Select * from Radios where Region = 'x'"_s, u"la columna «Region»"_s}})
+            QVERIFY(errorOf([&] { c->openRecordset(query); }).contains(u"no tiene "_s + missing));
     }
 
     // Saved country and station, and what start-up selects; the saved station is sought in
