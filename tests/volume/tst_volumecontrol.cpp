@@ -134,81 +134,57 @@ private Q_SLOTS:
         QCOMPARE(rig.RealAudio1.volumes.size(), 10);
         rig.clickUp();
         rig.expectStep(1);
-        // Off air the digits go off and a step shows again once back on air.
+        // Off air the digits go off and the arrows are held: the click and the value set
+        // back run the handler exactly twice, the set-back nested inside the click's run, so
+        // the spy sees it first. A step shows again once back on air.
         rig.session.setConnected(false);
+        changes.clear();
+        rig.clickUp();
+        QCOMPARE(changes, (QList<QVariantList>{{1}, {2}}));
+        rig.expectStep(1);
+        QCOMPARE(rig.RealAudio1.volumes.size(), 11);
         QCOMPARE(rig.shown(), QList<int>{VolumeDigits::OffPicture});
         rig.session.setOnAir(true);
         QCOMPARE(rig.shown(), QList<int>{1});
     }
 
-    void arrowsAreHeldWhileNotConnected() {
-        Rig rig;
-        rig.control->mnuVol_Click(6); // "4", at any time
-        rig.RealAudio1.volumes.clear();
-        QSignalSpy changes(rig.Scroll1, &UpDownArrows::valueChanged);
-        rig.clickUp();
-        // The click and the value set back: the handler runs exactly twice. The set-back is
-        // nested inside the click's run, so the spy sees it first.
-        QCOMPARE(changes.count(), 2);
-        QCOMPARE(changes.at(0).at(0).toInt(), 4);
-        QCOMPARE(changes.at(1).at(0).toInt(), 5);
-        rig.expectStep(4);
-        QVERIFY(rig.RealAudio1.volumes.isEmpty());
-        QCOMPARE(rig.shown(), QList<int>{VolumeDigits::OffPicture});
-    }
-
-    void menuChoosesAStep_data() {
-        QTest::addColumn<bool>("onAir");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<bool>("mediaPlayerFails");
-        QTest::newRow("Silencio, on air") << true << 10 << false;
-        QTest::newRow("3, not connected") << false << 7 << false;
-        QTest::newRow("the checked 10 again") << true << 0 << false;
-        QTest::newRow("5, MediaPlayer1 refusing") << true << 5 << true;
-    }
-
     void menuChoosesAStep() {
-        QFETCH(bool, onAir);
-        QFETCH(int, index);
-        QFETCH(bool, mediaPlayerFails);
-        Rig rig(onAir);
-        rig.MediaPlayer1.failing = mediaPlayerFails;
-        rig.mnuVol[index]->trigger();
-
-        const int step = 10 - index;
-        rig.expectStep(step);
-        // One player refusing does not keep the other at the old step.
-        QVERIFY(!rig.RealAudio1.volumes.isEmpty());
-        QCOMPARE(rig.MediaPlayer1.volumes.isEmpty(), mediaPlayerFails);
-        QCOMPARE(rig.shown(), QList<int>{onAir ? step : int(VolumeDigits::OffPicture)});
-        // A step chosen while nothing plays shows once a station goes on air.
-        rig.session.setOnAir(true);
-        QCOMPARE(rig.shown(), QList<int>{step});
-    }
-
-    void changeOfSet_data() {
-        QTest::addColumn<bool>("onAir");
-        QTest::newRow("on air at 7") << true;
-        QTest::newRow("off air") << false;
+        // Silencio on air, 3 not connected, the checked 10 again, 5 with MediaPlayer1 refusing.
+        for (const auto &[onAir, index, mediaPlayerFails] :
+             {std::tuple{true, 10, false}, {false, 7, false}, {true, 0, false}, {true, 5, true}}) {
+            Rig rig(onAir);
+            rig.MediaPlayer1.failing = mediaPlayerFails;
+            rig.mnuVol[index]->trigger();
+            const int step = 10 - index;
+            rig.expectStep(step);
+            // One player refusing does not keep the other at the old step.
+            QVERIFY(!rig.RealAudio1.volumes.isEmpty());
+            QCOMPARE(rig.MediaPlayer1.volumes.isEmpty(), mediaPlayerFails);
+            QCOMPARE(rig.shown(), QList<int>{onAir ? step : int(VolumeDigits::OffPicture)});
+            // A step chosen while nothing plays shows once a station goes on air.
+            rig.session.setOnAir(true);
+            QCOMPARE(rig.shown(), QList<int>{step});
+        }
     }
 
     void changeOfSet() {
-        QFETCH(bool, onAir);
-        Rig rig(onAir);
-        rig.session.setVolumeStep(7);
-        const QList<int> expected{onAir ? 7 : int(VolumeDigits::OffPicture)};
-        QTest::mouseClick(rig.digits.optColor()[VolumeDigits::Green], Qt::LeftButton);
-        QCOMPARE(rig.session.digitColour(), DigitColour::Green);
-        rig.expectApplied(VolumeDigits::Green);
-        QCOMPARE(rig.shown(VolumeDigits::Green), expected);
-        QCOMPARE(rig.MediaPlayer1.focusMoves, 1);
+        for (bool onAir : {true, false}) {
+            Rig rig(onAir);
+            rig.session.setVolumeStep(7);
+            const QList<int> expected{onAir ? 7 : int(VolumeDigits::OffPicture)};
+            QTest::mouseClick(rig.digits.optColor()[VolumeDigits::Green], Qt::LeftButton);
+            QCOMPARE(rig.session.digitColour(), DigitColour::Green);
+            rig.expectApplied(VolumeDigits::Green);
+            QCOMPARE(rig.shown(VolumeDigits::Green), expected);
+            QCOMPARE(rig.MediaPlayer1.focusMoves, 1);
 
-        // The saved colour is applied even when its option is the one marked already.
-        rig.digits.optColor_Click(VolumeDigits::Custom);
-        rig.session.setDigitColour(DigitColour::Blue);
-        rig.digits.selectFromDigitType();
-        rig.expectApplied(VolumeDigits::Blue);
-        QCOMPARE(rig.shown(VolumeDigits::Blue), expected);
+            // The saved colour is applied even when its option is the one marked already.
+            rig.digits.optColor_Click(VolumeDigits::Custom);
+            rig.session.setDigitColour(DigitColour::Blue);
+            rig.digits.selectFromDigitType();
+            rig.expectApplied(VolumeDigits::Blue);
+            QCOMPARE(rig.shown(VolumeDigits::Blue), expected);
+        }
     }
 
     // A skin's digit pictures far larger than the box, transparent ones too, neither cover
