@@ -108,61 +108,50 @@ private Q_SLOTS:
         QCOMPARE(f.random.drawn, 0);
     }
 
-    void drawing_data() {
-        QTest::addColumn<QString>("pais");
-        QTest::addColumn<QString>("radio");
-        QTest::addColumn<double>("angulo");
-        // Top-left pixels of the brightest copy of each line: the base points (200, 150)
-        // and (200, 650) twips moved 160 2/3 twips along the angle.
-        QTest::addColumn<QList<QPoint>>("brightest");
-        const QList<QPoint> right{{24, 10}, {24, 43}};
-        QTest::newRow("angle 0") << u"España"_s << u"Radio <b>Nacional</b>"_s << 0.0 << right;
-        QTest::newRow("empty station") << u"Perú"_s << QString() << 0.0 << right;
-        QTest::newRow("angle 90") << u"Chile"_s << u"Bío-Bío"_s << 90.0
-                                  << QList<QPoint>{{13, -1}, {13, 33}};
-    }
-
+    // The brightest copy is drawn last, over the darker ones: printed alone at its place, it
+    // shows wherever it covers a pixel. Its top-left pixels are the base points (200, 150) and
+    // (200, 650) twips moved 160 2/3 twips along the angle.
     void drawing() {
-        QFETCH(QString, pais);
-        QFETCH(QString, radio);
-        QFETCH(double, angulo);
-        QFETCH(QList<QPoint>, brightest);
-        Fixture f;
-        f.session.setShown(pais, radio);
-        f.display.Angulo = angulo;
-        f.display.Cuadrante = quint8(angulo / 90);
-        f.session.setOnAir(true);
-        f.display.Timer1_Timer();
+        const QList<std::tuple<QString, QString, double, QPoint, QPoint>> rows = {
+            {u"España"_s, u"Radio <b>Nacional</b>"_s, 0.0, {24, 10}, {24, 43}},
+            {u"Perú"_s, QString(), 0.0, {24, 10}, {24, 43}},
+            {u"Chile"_s, u"Bío-Bío"_s, 90.0, {13, -1}, {13, 33}}};
+        for (const auto &[pais, radio, angulo, origen, emisora] : rows) {
+            Fixture f;
+            f.session.setShown(pais, radio);
+            f.display.Angulo = angulo;
+            f.display.Cuadrante = quint8(angulo / 90);
+            f.session.setOnAir(true);
+            f.display.Timer1_Timer();
+            const QImage shown = f.fx.picture();
+            QCOMPARE(shown.size(), QSize(221, 81));
+            QCOMPARE(f.fx.grab().toImage().convertToFormat(QImage::Format_RGB32), shown);
 
-        const QImage shown = f.fx.picture();
-        QCOMPARE(shown.size(), QSize(221, 81));
-        QCOMPARE(f.fx.grab().toImage().convertToFormat(QImage::Format_RGB32), shown);
-
-        // The brightest copy is drawn last, over the darker ones: printed alone at its place,
-        // it shows wherever it covers a pixel.
-        QImage last(shown.size(), QImage::Format_RGB32);
-        last.fill(Blue);
-        QPainter p(&last);
-        QFont font = f.fx.font();
-        font.setPixelSize(18);
-        p.setFont(font);
-        p.setPen(QColor(Brightest));
-        const QPointF down(0, QFontMetricsF(font).ascent());
-        p.drawText(brightest[0] + down, u"Origen: "_s + pais);
-        p.drawText(brightest[1] + down, u"Radio: "_s + radio);
-        p.end();
-        int covered = 0, darker = 0;
-        for (int y = 0; y < shown.height(); ++y) {
-            for (int x = 0; x < shown.width(); ++x) {
-                if (last.pixel(x, y) == Brightest) {
-                    ++covered;
-                    QVERIFY2(shown.pixel(x, y) == Brightest, qPrintable(u"%1,%2"_s.arg(x).arg(y)));
+            QImage last(shown.size(), QImage::Format_RGB32);
+            last.fill(Blue);
+            QPainter p(&last);
+            QFont font = f.fx.font();
+            font.setPixelSize(18);
+            p.setFont(font);
+            p.setPen(QColor(Brightest));
+            const QPointF down(0, QFontMetricsF(font).ascent());
+            p.drawText(origen + down, u"Origen: "_s + pais);
+            p.drawText(emisora + down, u"Radio: "_s + radio);
+            p.end();
+            int covered = 0, darker = 0;
+            for (int y = 0; y < shown.height(); ++y) {
+                for (int x = 0; x < shown.width(); ++x) {
+                    if (last.pixel(x, y) == Brightest) {
+                        ++covered;
+                        QVERIFY2(shown.pixel(x, y) == Brightest,
+                                 qPrintable(u"%1 %2,%3"_s.arg(pais).arg(x).arg(y)));
+                    }
+                    darker += shown.pixel(x, y) != Blue && shown.pixel(x, y) != Brightest;
                 }
-                darker += shown.pixel(x, y) != Blue && shown.pixel(x, y) != Brightest;
             }
+            // The darker copies trail the brightest one.
+            QVERIFY(covered > 0 && darker > 0);
         }
-        // The darker copies trail the brightest one.
-        QVERIFY(covered > 0 && darker > 0);
     }
 
     void generatorStaysBelowOne() {
