@@ -41,13 +41,11 @@ private:
     }
 };
 
-// The window's part in skins, as the main window wires it.
+// The window's part in skins, as the main window wires it, started with this skin saved.
 struct Window {
-    explicit Window(const QString &programDir)
+    Window(const QString &programDir, const QString &savedCaption)
         : skinner(session, ProgramFolder(programDir, u"sintonet-valdren"_s), &cboSkins, &List1,
-                  target) {}
-
-    void start(const QString &savedCaption) {
+                  target) {
         Settings saved;
         saved.skin = savedCaption;
         session.setSaved(saved);
@@ -75,12 +73,10 @@ struct Window {
 };
 
 // A 1 x 1 GIF with a two-colour table, red first: Qt reads GIF but cannot write it.
-QByteArray tinyGif() {
-    return QByteArray::fromHex(
-        "47494638396101000100800000ff0000000000" // header, 1 x 1, red and black
-        "2c0000000001000100000202440100"         // image descriptor, LZW data: index 0
-        "3b");
-}
+const QByteArray TinyGif =
+    QByteArray::fromHex("47494638396101000100800000ff0000000000" // header, 1 x 1, red and black
+                        "2c0000000001000100000202440100" // image descriptor, LZW data: index 0
+                        "3b");
 
 QByteArray encoded(const QImage &image, const char *format) {
     QByteArray bytes;
@@ -133,8 +129,7 @@ private Q_SLOTS:
     }
 
     void listsAndRestoresByCaption() {
-        Window none(m_dir->path()); // no Skins folder at all
-        none.start(u"Azul Noche"_s);
+        Window none(m_dir->path(), u"Azul Noche"_s); // no Skins folder at all
         QCOMPARE(none.cboSkins.count() + none.target.calls.size(), 0);
         skin(u"Noche"_s, "SkinCaption=Azul Noche\r\nBackground=fondo.jpg\r\nDigits=Green\r\n");
         picture(u"Noche/fondo.jpg"_s, 679, 202, "JPEG");
@@ -159,8 +154,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(m_dir->filePath(u"Skins/Real/Real.ini"_s),
                             m_dir->filePath(u"Skins/Enlace/Enlace.ini"_s)));
 
-        Window w(m_dir->path());
-        w.start(QString());
+        Window w(m_dir->path(), QString());
         QStringList captions;
         for (int k = 0; k < w.cboSkins.count(); ++k) {
             captions << w.cboSkins.itemText(k);
@@ -181,16 +175,14 @@ private Q_SLOTS:
             {u"azul noche"_s, QString()},
             {u"Azul"_s, QString()}};
         for (const auto &[saved, call] : restored) {
-            Window next(m_dir->path());
-            next.start(saved);
+            Window next(m_dir->path(), saved);
             QCOMPARE(next.target.calls, call.isEmpty() ? QStringList() : QStringList{call});
             QCOMPARE(next.cboSkins.currentText(), call.isEmpty() ? QString() : saved);
             QCOMPARE(next.List1.currentRow(), next.cboSkins.currentIndex());
         }
 
         // Two skins of one caption: the first listed is restored, the other applies when picked.
-        Window same(m_dir->path());
-        same.start(u"Igual"_s);
+        Window same(m_dir->path(), u"Igual"_s);
         const int first = same.cboSkins.currentIndex();
         const int second =
             same.List1.row(same.List1.findItems(u" Igual"_s, Qt::MatchEndsWith).value(1));
@@ -219,7 +211,7 @@ private Q_SLOTS:
         // Names only key 5 of the digits, and none of the rest.
         skin(u"Cinco"_s,
              "SkinCaption=Cinco\nDigits=BLUE\n[CustomDigits]\n5=cinco.gif\n05=no.png\n");
-        write(u"Cinco/cinco.gif"_s, tinyGif());
+        write(u"Cinco/cinco.gif"_s, TinyGif);
         picture(u"Cinco/no.png"_s, 9, 9);
         skin(u"Nada"_s, "SkinCaption=Nada\nDigits=\n");
         // Whatever cannot be read, or may not be, leaves its element as it was.
@@ -232,7 +224,7 @@ private Q_SLOTS:
         picture(u"Rota/off.png"_s, 27, 27);
         write(u"Rota/basura.png"_s, "this is no picture at all");
         write(u"Rota/bomba.jpg"_s, jpegBomb());
-        write(u"Rota/rojo.gif"_s, tinyGif());
+        write(u"Rota/rojo.gif"_s, TinyGif);
         QVERIFY(QDir().mkpath(m_dir->filePath(u"Skins/Rota/carpeta.png"_s)));
         picture(u"Rota/sub/cinco.bmp"_s, 5, 27, "BMP");
         picture(u"Rota/sub/seis.png"_s, 6, 27);
@@ -242,8 +234,7 @@ private Q_SLOTS:
         picture(u"Rota/diez.bmp"_s, 10, 27, "BMP");
         picture(u"Rota/sel.jpg"_s, 12, 27, "JPEG");
 
-        Window w(m_dir->path());
-        w.start(QString());
+        Window w(m_dir->path(), QString());
         w.pick(u"Completa"_s);
         QStringList expected{u"background 679x202"_s, u"box 10,20,30"_s, u"digit 11 27x26"_s};
         for (int i = 0; i <= 10; ++i)
@@ -273,8 +264,7 @@ private Q_SLOTS:
     // Background, box, 13 digits, two colours and the selection: a shipped file that cannot
     // be read leaves its call out.
     void shippedSkinsApplyWhole() {
-        Window w(QStringLiteral(SV_SOURCE_DIR "/assets"));
-        w.start(QString());
+        Window w(QStringLiteral(SV_SOURCE_DIR "/assets"), QString());
         QCOMPARE(w.cboSkins.count(), 3);
         for (int k = 0; k < 3; ++k) {
             w.target.calls.clear();
