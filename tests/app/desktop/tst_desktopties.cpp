@@ -76,14 +76,12 @@ class TestDesktopTies : public QObject {
     Q_OBJECT
 
 private:
-    // A new title reaches the engine once what it has buffered ahead has played.
-    static constexpr int TitleWaitMs = 20000;
     QTemporaryDir m_dir;
     PrivateBus m_sessionBus;
     PrivateBus m_systemBus;
     Notifications m_notifications;
     Logind m_logind;
-    ToneServer *m_station = nullptr;
+    ToneServer m_station{m_dir.path()};
     RecordingMessages m_messages;
 
     ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sintonet-valdren"_s); }
@@ -91,10 +89,9 @@ private:
     // The real window, loaded with these settings, its desktop parts on the test's buses.
     std::unique_ptr<Main> load(const QByteArray &settings) {
         TestFiles::write(folder().settingsFile(), settings);
-        Main::Outside outside;
-        outside.makeAdvertisingPanel = [](QWidget *parent) { return new RecordingPanel(parent); };
-        outside.messages = &m_messages;
-        auto window = std::make_unique<Main>(folder(), outside);
+        auto window = std::make_unique<Main>(
+            folder(), Main::Outside{[](QWidget *parent) { return new RecordingPanel(parent); },
+                                    nullptr, &m_messages});
         window->Form_Load();
         window->desktopTies().start(m_sessionBus.connect(u"program-session"_s),
                                     m_systemBus.connect(u"program-system"_s));
@@ -141,21 +138,14 @@ private Q_SLOTS:
                                           QDBusConnection::ExportAllSignals));
         QVERIFY(system.registerService(u"org.freedesktop.login1"_s));
 
-        m_station = new ToneServer(m_dir.path(), this);
-        QVERIFY(m_station->start());
+        QVERIFY(m_station.start());
+        m_station.setIcy("Tone Radio", "Primera");
         QVERIFY(TestFiles::write(
             folder().catalogueFile(),
             CatalogueFixture::catalogueBytes(
                 {u"España"_s},
-                {{u"España"_s, u"Tono"_s, m_station->url(u"/live.mp3"_s).toString(), u"WMP"_s},
-                 {u"España"_s, u"Muda"_s, m_station->url(u"/missing"_s).toString(), u"WMP"_s}})));
-    }
-
-    void init() {
-        m_notifications.shown.clear();
-        m_logind.asked.clear();
-        ::close(std::exchange(m_logind.lockEnd, -1));
-        m_station->setIcy("Tone Radio", "Primera");
+                {{u"España"_s, u"Tono"_s, m_station.url(u"/live.mp3"_s).toString(), u"WMP"_s},
+                 {u"España"_s, u"Muda"_s, m_station.url(u"/missing"_s).toString(), u"WMP"_s}})));
     }
 
     void playingAndFailureAreToldAndSleepIsHeldAndResumed() {
@@ -167,23 +157,24 @@ private Q_SLOTS:
         QVERIFY(!m_logind.lockLetGo());
 
         // A new title replaces the one notification in place.
-        m_station->setIcy("Tone Radio", "Segunda");
-        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.shown.size(), 2, TitleWaitMs);
+        m_station.setIcy("Tone Radio", "Segunda");
+        // It reaches the engine once what it has buffered ahead has played.
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.shown.size(), 2, 20000);
         QCOMPARE(m_notifications.shown[1], u"7|sintonet-valdren|Tono|Segunda"_s);
 
         // While the window is the active one, it shows the title itself.
         window->show();
         window->activateWindow();
         QTRY_VERIFY(window->isActiveWindow());
-        m_station->setIcy("Tone Radio", "Tercera");
-        QTRY_COMPARE_WITH_TIMEOUT(window->session().title(), u"Tercera"_s, TitleWaitMs);
+        m_station.setIcy("Tone Radio", "Tercera");
+        QTRY_COMPARE_WITH_TIMEOUT(window->session().title(), u"Tercera"_s, 20000);
         QCOMPARE(m_notifications.shown.size(), 2);
 
         // Waking up: the station is asked again at once, though it seemed to play on.
-        const int requests = m_station->requests(u"/live.mp3"_s);
+        const int requests = m_station.requests(u"/live.mp3"_s);
         Q_EMIT m_logind.PrepareForSleep(true);
         Q_EMIT m_logind.PrepareForSleep(false);
-        QTRY_COMPARE(m_station->requests(u"/live.mp3"_s), requests + 1);
+        QTRY_COMPARE(m_station.requests(u"/live.mp3"_s), requests + 1);
         QTRY_COMPARE(window->MediaPlayer1->state(), StreamPlayer::State::Playing);
         QCOMPARE(window->mpris().playbackStatus(), u"Playing"_s);
 
@@ -201,18 +192,17 @@ private Q_SLOTS:
                      "no existe."_s);
         QTRY_VERIFY(m_logind.asked.size() == 2 && m_logind.lockLetGo());
         QCOMPARE(m_messages.shown, QStringList());
-    }
 
-    // The user's key turns them off.
-    void notificationsTurnedOffStayOff() {
-        auto window = load("[General]\nNotificaciones=0\n");
-        connectTo(*window, u"Tono"_s);
-        QTRY_COMPARE(window->session().title(), u"Primera"_s);
-        window->ui().cmdCloseApp->click();
-        QCOMPARE(m_notifications.shown, QStringList());
-        // The lock goes at close too.
+        // The user's key turns them off. The lock goes at close too.
         window.reset();
-        QTRY_VERIFY(m_logind.lockLetGo());
+        window = load("[General]\nNotificaciones=0\n");
+        const int told = m_notifications.shown.size();
+        connectTo(*window, u"Tono"_s);
+        QTRY_COMPARE(window->session().title(), u"Tercera"_s);
+        window->ui().cmdCloseApp->click();
+        QCOMPARE(m_notifications.shown.size(), told);
+        window.reset();
+        QTRY_VERIFY(m_logind.asked.size() == 3 && m_logind.lockLetGo());
     }
 };
 
