@@ -72,13 +72,11 @@ private Q_SLOTS:
             QCOMPARE(TestFiles::read(folder + u"/Skins/Azul/Fondo.bmp"_s), "skin");
             QVERIFY2(!QFile::exists(folder + u"/sintonet-valdren.ini"_s),
                      "the build's settings are not the user's");
-            for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-                const QString number = QString::number(size);
+            for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
                 QCOMPARE(TestFiles::read(
-                             u"%1/icons/hicolor/%2x%2/apps/%3.png"_s.arg(data, number, Name)),
-                         TestFiles::read(u"%1/assets/window/icons/icon-%2.png"_s.arg(
-                             QStringLiteral(SV_SOURCE_DIR), number)));
-            }
+                             u"%1/icons/hicolor/%2x%2/apps/%3.png"_s.arg(data).arg(size).arg(Name)),
+                         TestFiles::read(u"" SV_SOURCE_DIR
+                                         "/assets/window/icons/icon-%1.png"_s.arg(size)));
             // With a data home of its own, the home gets the station tool's link and no more.
             if (own)
                 QCOMPARE(TestFiles::tree(home),
