@@ -112,21 +112,20 @@ private Q_SLOTS:
         call(Root, u"Raise"_s);
         QCOMPARE(p->raises, 1);
         // Clients that read the description first must find every property that is
-        // answered, of the type it is answered in. No property name is in both interfaces.
+        // answered, of the type it is answered in.
         const QString xml =
             answer(u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s).toString();
-        QMap<QString, QString> types;
-        for (const QRegularExpressionMatch &m :
-             QRegularExpression(u"<property name=\"(\\w+)\" type=\"([^\"]+)\""_s).globalMatch(xml))
-            types.insert(m.captured(1), m.captured(2));
         for (const QString &interface : {Root, Player}) {
             const QVariantMap all =
                 qdbus_cast<QVariantMap>(answer(Properties, u"GetAll"_s, {interface}));
-            for (const auto &[name, v] : all.asKeyValueRange())
-                QCOMPARE(v.canConvert<QDBusArgument>()
-                             ? v.value<QDBusArgument>().currentSignature()
-                             : QString::fromLatin1(QDBusMetaType::typeToSignature(v.metaType())),
-                         types.value(name));
+            for (const auto &[name, v] : all.asKeyValueRange()) {
+                const QString type =
+                    v.canConvert<QDBusArgument>()
+                        ? v.value<QDBusArgument>().currentSignature()
+                        : QString::fromLatin1(QDBusMetaType::typeToSignature(v.metaType()));
+                QVERIFY2(xml.contains(u"<property name=\"%1\" type=\"%2\""_s.arg(name, type)),
+                         qPrintable(name));
+            }
         }
 
         // A second running copy still shows, under a name of its own.
@@ -162,7 +161,6 @@ private Q_SLOTS:
         QTRY_VERIFY(nested);
         QCoreApplication::processEvents();
         QCOMPARE(p->connectOrCutCalls, 5);
-        QVERIFY(p->session.connected());
     }
 
     void statusAndMetadataFollowTheStationAndItsTitle() {
