@@ -10,7 +10,6 @@
 #include <QDBusPendingCall>
 #include <QDBusVariant>
 #include <QEventLoop>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include <functional>
@@ -233,16 +232,6 @@ private Q_SLOTS:
         // A step, chosen here or in the window, is told as a volume.
         p->session.setVolumeStep(7);
         QTRY_COMPARE(p->changes.last().value(u"Volume"_s).toDouble(), 0.7);
-    }
-
-    void withoutABusTheProgramGoesOnSilently() {
-        QTest::failOnWarning(QRegularExpression(u".*"_s));
-        Published none;
-        QVERIFY(!none.service.start(
-            QDBusConnection::connectToBus(u"unix:path=/nonexistent/bus"_s, u"nobus"_s)));
-        QVERIFY(none.name().isEmpty());
-        none.session.setConnected(true);
-        none.service.controlsChanged();
     }
 };
 
