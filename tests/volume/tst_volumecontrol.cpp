@@ -8,7 +8,6 @@
 #include "volumedigits.h"
 
 #include <QAction>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -176,13 +175,10 @@ private Q_SLOTS:
         }
     }
 
-    // A skin's digit pictures far larger than the box, transparent ones too, neither cover
-    // the window nor take its clicks.
+    // A skin's digit pictures far larger than the box, transparent ones too, keep to the box,
+    // so they cover nothing else in the window, and the one on show takes no clicks.
     void largeSkinPicturesKeepToTheirBox() {
         Rig rig;
-        auto *cmdCloseApp = new QPushButton(u"X"_s, &rig.Main);
-        cmdCloseApp->setGeometry(Twips::rect(3120, 60, 195, 195));
-        cmdCloseApp->show();
         QImage clear(300, 300, QImage::Format_ARGB32);
         clear.fill(Qt::transparent);
         for (int element = 0; element < VolumeDigits::Elements; ++element)
@@ -198,9 +194,6 @@ private Q_SLOTS:
         for (int set = 0; set < VolumeDigits::SetCount; ++set)
             for (const PictureImage *element : rig.digits.elements(set))
                 QCOMPARE(element->size(), QSize(27, 27));
-        QCOMPARE(rig.Main.childAt(cmdCloseApp->geometry().center()), cmdCloseApp);
-        QCOMPARE(rig.Main.childAt(Twips::point(3180, 840) + QPoint(8, 3)), rig.Scroll1);
-        // Nor does the one on show: nothing happens on a click on it.
         QCOMPARE(rig.Main.childAt(Twips::point(2760, 840) + QPoint(13, 13)), nullptr);
     }
 

@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
 namespace {
@@ -64,7 +63,7 @@ class TestMprisService : public QObject {
 
 private:
     PrivateBus m_bus;
-    std::unique_ptr<QDBusConnection> m_client;
+    QDBusConnection m_client{QString()};
     int m_connections = 0;
     std::optional<Published> p;
 
@@ -72,9 +71,9 @@ private:
     // really crosses the bus.
     bool publish(Published &published) {
         return published.service.start(m_bus.connect(u"service%1"_s.arg(++m_connections))) &&
-               m_client->connect(published.name(), MprisService::ObjectPath, Properties,
-                                 u"PropertiesChanged"_s, &published,
-                                 SLOT(changed(QString, QVariantMap, QStringList)));
+               m_client.connect(published.name(), MprisService::ObjectPath, Properties,
+                                u"PropertiesChanged"_s, &published,
+                                SLOT(changed(QString, QVariantMap, QStringList)));
     }
 
     // The service answers on this same thread: wait with the event loop running.
@@ -83,7 +82,7 @@ private:
         QDBusMessage message =
             QDBusMessage::createMethodCall(p->name(), MprisService::ObjectPath, interface, method);
         message.setArguments(arguments);
-        const QDBusPendingCall pending = m_client->asyncCall(message);
+        const QDBusPendingCall pending = m_client.asyncCall(message);
         return QTest::qWaitFor([&] { return pending.isFinished(); }, 10000) ? pending.reply()
                                                                             : QDBusMessage();
     }
@@ -100,8 +99,7 @@ private:
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_bus.start());
-        m_client = std::make_unique<QDBusConnection>(m_bus.connect(u"client"_s));
-        QVERIFY(m_client->isConnected());
+        m_client = m_bus.connect(u"client"_s);
     }
 
     void init() { QVERIFY(publish(p.emplace())); }

@@ -68,7 +68,6 @@ private Q_SLOTS:
 
             QCOMPARE(run(u"install-user.sh"_s, home, dataHome), 0);
             const QString folder = data + u"/"_s + Name;
-            QVERIFY(QFileInfo(folder + u"/"_s + Name).isExecutable());
             QCOMPARE(TestFiles::read(folder + u"/Skins/Azul/Fondo.bmp"_s), "skin");
             QVERIFY2(!QFile::exists(folder + u"/sintonet-valdren.ini"_s),
                      "the build's settings are not the user's");
