@@ -60,10 +60,6 @@ struct Window {
     }
     void pick(const QString &caption) { pick(cboSkins.findText(caption)); }
 
-    QString folderAt(int row) const {
-        return List1.item(row)->data(Skinner::FolderRole).toString();
-    }
-
     Session session;
     QComboBox cboSkins;
     QListWidget List1;
@@ -147,10 +143,8 @@ private Q_SLOTS:
 
         Window w(m_dir->path(), QString());
         QStringList captions;
-        for (int k = 0; k < w.cboSkins.count(); ++k) {
+        for (int k = 0; k < w.cboSkins.count(); ++k)
             captions << w.cboSkins.itemText(k);
-            QCOMPARE(w.List1.item(k)->text(), w.folderAt(k) + u' ' + w.cboSkins.itemText(k));
-        }
         captions.sort();
         QCOMPARE(captions, (QStringList{u"Azul Noche"_s, u"Igual"_s, u"Igual"_s, u"Real"_s,
                                         u"Real"_s, u"Tarde de Verano"_s}));
@@ -169,7 +163,6 @@ private Q_SLOTS:
             Window next(m_dir->path(), saved);
             QCOMPARE(next.target.calls, call.isEmpty() ? QStringList() : QStringList{call});
             QCOMPARE(next.cboSkins.currentText(), call.isEmpty() ? QString() : saved);
-            QCOMPARE(next.List1.currentRow(), next.cboSkins.currentIndex());
         }
 
         // Two skins of one caption: the first listed is restored, the other applies when picked.
@@ -183,7 +176,6 @@ private Q_SLOTS:
         same.pick(same.List1.row(igual[1]));
         QCOMPARE(same.target.calls,
                  (QStringList{background(igual[0]), background(igual[1]), u"select 0"_s}));
-        QCOMPARE(same.List1.currentItem(), igual[1]);
     }
 
     void skinsAddUpAndBadPartsLeaveTheirElement() {

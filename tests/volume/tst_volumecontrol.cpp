@@ -55,10 +55,8 @@ struct Rig {
         session.setVolumeStep(10);
         digits.selectFromDigitType();
         session.setOnAir(onAir);
-        Main.resize(Twips::size(10275, 3030));
         Main.show();
-        for (RecordingPlayer *player : {&MediaPlayer1, &RealAudio1})
-            *player = {};
+        MediaPlayer1 = RealAudio1 = RecordingPlayer();
     }
 
     void clickUp() { QTest::mouseClick(Scroll1, Qt::LeftButton, {}, QPoint(8, 3)); }
