@@ -105,25 +105,6 @@ private:
     }
 
 private Q_SLOTS:
-    // Wayland, X11 and the user's choice of platform, as the program finds them at start.
-    void waylandWithX11RunsThroughX11() {
-        QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); // as main() below set it up
-        const QByteArray display = qgetenv("DISPLAY");
-        const QList<std::tuple<QByteArray, QByteArray, QByteArray, QByteArray>> cases = {
-            {"wayland-0", ":1", "", "xcb"},
-            {"wayland-0", ":1", "wayland", "wayland"},
-            {"wayland-0", "", "", ""},
-            {"", ":1", "", ""}};
-        for (const auto &[wayland, x11, chosen, runs] : cases) {
-            qputenv("WAYLAND_DISPLAY", wayland);
-            qputenv("DISPLAY", x11);
-            qputenv("QT_QPA_PLATFORM", chosen);
-            preferX11UnderWayland();
-            QCOMPARE(qgetenv("QT_QPA_PLATFORM"), runs);
-        }
-        qputenv("DISPLAY", display);
-    }
-
     void initTestCase() {
         std::setlocale(LC_NUMERIC, "C");
         qputenv("SINTONET_MPV_OPTIONS", "ao=null");
@@ -203,6 +184,24 @@ private Q_SLOTS:
         QCOMPARE(m_notifications.shown.size(), told);
         window.reset();
         QTRY_VERIFY(m_logind.asked.size() == 3 && m_logind.lockLetGo());
+    }
+
+    // Wayland, X11 and the user's choice of platform, as the program finds them at start. Last:
+    // it leaves the environment changed.
+    void waylandWithX11RunsThroughX11() {
+        QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); // as main() below set it up
+        const QList<std::tuple<QByteArray, QByteArray, QByteArray, QByteArray>> cases = {
+            {"wayland-0", ":1", "", "xcb"},
+            {"wayland-0", ":1", "wayland", "wayland"},
+            {"wayland-0", "", "", ""},
+            {"", ":1", "", ""}};
+        for (const auto &[wayland, x11, chosen, runs] : cases) {
+            qputenv("WAYLAND_DISPLAY", wayland);
+            qputenv("DISPLAY", x11);
+            qputenv("QT_QPA_PLATFORM", chosen);
+            preferX11UnderWayland();
+            QCOMPARE(qgetenv("QT_QPA_PLATFORM"), runs);
+        }
     }
 };
 
