@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -73,20 +74,15 @@ const QByteArray TinyGif =
                         "2c0000000001000100000202440100" // image descriptor, LZW data: index 0
                         "3b");
 
-QByteArray encoded(const QImage &image, const char *format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 // A small JPEG whose header claims 4097 x 4097 pixels: decoding it would allocate
 // and fill a picture of that size from a few hundred bytes.
 QByteArray jpegBomb() {
     QImage small(8, 8, QImage::Format_RGB32);
     small.fill(Qt::green);
-    QByteArray bytes = encoded(small, "JPEG");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    small.save(&buffer);
     const qsizetype sof = bytes.indexOf(QByteArray::fromHex("ffc0"));
     Q_ASSERT(sof >= 0);
     bytes.replace(sof + 5, 4, QByteArray::fromHex("10011001"));
@@ -98,28 +94,32 @@ QByteArray jpegBomb() {
 class TestSkinner : public QObject {
     Q_OBJECT
 
-    std::optional<QTemporaryDir> m_dir;
+    QTemporaryDir m_dir;
 
-    void write(const QString &relative, const QByteArray &bytes) {
-        QVERIFY(TestFiles::write(m_dir->filePath(u"Skins/"_s + relative), bytes));
+    QString at(const QString &relative) {
+        const QString path = m_dir.filePath(u"Skins/"_s + relative);
+        QDir().mkpath(QFileInfo(path).path());
+        return path;
     }
-    void picture(const QString &relative, int width, int height, const char *format = "PNG") {
+    void write(const QString &relative, const QByteArray &bytes) {
+        QVERIFY(TestFiles::write(at(relative), bytes));
+    }
+    // In the format its name ends in.
+    void picture(const QString &relative, int width, int height) {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(QColor(40, 90, 200));
-        write(relative, encoded(image, format));
+        QVERIFY(image.save(at(relative)));
     }
     void skin(const QString &folder, const QByteArray &ini) {
         write(folder + u'/' + folder + u".ini"_s, "[General]\n" + ini);
     }
 
 private Q_SLOTS:
-    void init() { QVERIFY(m_dir.emplace().isValid()); }
-
-    void listsAndRestoresByCaption() {
-        Window none(m_dir->path(), u"Azul Noche"_s); // no Skins folder at all
+    void listsRestoresAndApplies() {
+        Window none(m_dir.path(), u"Azul Noche"_s); // no Skins folder at all
         QCOMPARE(none.cboSkins.count() + none.target.calls.size(), 0);
         skin(u"Noche"_s, "SkinCaption=Azul Noche\r\nBackground=fondo.jpg\r\nDigits=Green\r\n");
-        picture(u"Noche/fondo.jpg"_s, 679, 202, "JPEG");
+        picture(u"Noche/fondo.jpg"_s, 679, 202);
         skin(u"Mi  Skin"_s, "SkinCaption=Tarde de Verano\nBackground=f o.png\n");
         picture(u"Mi  Skin/f o.png"_s, 30, 20);
         skin(u"Uno"_s, "SkinCaption=Igual\nBackground=f.png\n");
@@ -131,59 +131,17 @@ private Q_SLOTS:
         write(u"Otro/skin.ini"_s, "[General]\nSkinCaption=Otro\n");
         write(u"suelto"_s, "[General]\nSkinCaption=Suelto\n");
         // A pipe nobody writes to would stop the start-up; /dev/zero would fill the memory.
-        QVERIFY(QDir().mkpath(m_dir->filePath(u"Skins/Tubo"_s)));
-        QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(u"Skins/Tubo/Tubo.ini"_s)), 0600), 0);
-        QVERIFY(QDir().mkpath(m_dir->filePath(u"Skins/Cero"_s)));
-        QVERIFY(QFile::link(u"/dev/zero"_s, m_dir->filePath(u"Skins/Cero/Cero.ini"_s)));
+        QCOMPARE(::mkfifo(QFile::encodeName(at(u"Tubo/Tubo.ini"_s)), 0600), 0);
+        QVERIFY(QFile::link(u"/dev/zero"_s, at(u"Cero/Cero.ini"_s)));
         // A link to a skin file is listed as the file itself.
         skin(u"Real"_s, "SkinCaption=Real\nControlBoxColor=001,010,003\n");
-        QVERIFY(QDir().mkpath(m_dir->filePath(u"Skins/Enlace"_s)));
-        QVERIFY(QFile::link(m_dir->filePath(u"Skins/Real/Real.ini"_s),
-                            m_dir->filePath(u"Skins/Enlace/Enlace.ini"_s)));
+        QVERIFY(QFile::link(at(u"Real/Real.ini"_s), at(u"Enlace/Enlace.ini"_s)));
 
-        Window w(m_dir->path(), QString());
-        QStringList captions;
-        for (int k = 0; k < w.cboSkins.count(); ++k)
-            captions << w.cboSkins.itemText(k);
-        captions.sort();
-        QCOMPARE(captions, (QStringList{u"Azul Noche"_s, u"Igual"_s, u"Igual"_s, u"Real"_s,
-                                        u"Real"_s, u"Tarde de Verano"_s}));
-        QCOMPARE(w.List1.count(), 6);
-
-        // At start-up the digit set is left to the saved NumberType, read afterwards. Nothing
-        // saved: nothing selected, so an empty caption is saved at close.
-        const QList<std::pair<QString, QString>> restored = {
-            {QString(), QString()},
-            {u"Azul Noche"_s, u"background 679x202"_s},
-            {u"Tarde de Verano"_s, u"background 30x20"_s},
-            {u"Real"_s, u"box 1,10,3"_s},
-            {u"azul noche"_s, QString()},
-            {u"Azul"_s, QString()}};
-        for (const auto &[saved, call] : restored) {
-            Window next(m_dir->path(), saved);
-            QCOMPARE(next.target.calls, call.isEmpty() ? QStringList() : QStringList{call});
-            QCOMPARE(next.cboSkins.currentText(), call.isEmpty() ? QString() : saved);
-        }
-
-        // Two skins of one caption: the first listed is restored, the other applies when picked.
-        Window same(m_dir->path(), u"Igual"_s);
-        const QList<QListWidgetItem *> igual = same.List1.findItems(u"Igual"_s, Qt::MatchEndsWith);
-        const auto background = [](const QListWidgetItem *item) {
-            return item->text().startsWith(u"Uno"_s) ? u"background 11x11"_s
-                                                     : u"background 22x22"_s;
-        };
-        QCOMPARE(same.cboSkins.currentIndex(), same.List1.row(igual[0]));
-        same.pick(same.List1.row(igual[1]));
-        QCOMPARE(same.target.calls,
-                 (QStringList{background(igual[0]), background(igual[1]), u"select 0"_s}));
-    }
-
-    void skinsAddUpAndBadPartsLeaveTheirElement() {
         QByteArray full =
             "SkinCaption=Completa\nBackground=fondo.jpg\nControlBoxColor=10 , 20 ,30\n"
             "Digits=custom\nMainLabelColor=255,200,0\nOptionLabelColor=0,0,0,99\n"
             "[CustomDigits]\nOFF=off.png\nSelector=sel.png\n";
-        picture(u"Completa/fondo.jpg"_s, 679, 202, "JPEG");
+        picture(u"Completa/fondo.jpg"_s, 679, 202);
         picture(u"Completa/off.png"_s, 27, 26);
         picture(u"Completa/sel.png"_s, 27, 28);
         for (int i = 0; i <= 10; ++i) {
@@ -210,16 +168,53 @@ private Q_SLOTS:
         write(u"Rota/basura.png"_s, "this is no picture at all");
         write(u"Rota/bomba.jpg"_s, jpegBomb());
         write(u"Rota/rojo.gif"_s, TinyGif);
-        QVERIFY(QDir().mkpath(m_dir->filePath(u"Skins/Rota/carpeta.png"_s)));
-        picture(u"Rota/sub/cinco.bmp"_s, 5, 27, "BMP");
+        QVERIFY(QDir().mkpath(at(u"Rota/carpeta.png"_s)));
+        picture(u"Rota/sub/cinco.bmp"_s, 5, 27);
         picture(u"Rota/sub/seis.png"_s, 6, 27);
         // A pipe that nobody writes to: opening it for reading would wait for ever.
-        QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(u"Skins/Rota/tubo.png"_s)), 0600), 0);
+        QCOMPARE(::mkfifo(QFile::encodeName(at(u"Rota/tubo.png"_s)), 0600), 0);
         write(u"Rota/vacio.png"_s, QByteArray());
-        picture(u"Rota/diez.bmp"_s, 10, 27, "BMP");
-        picture(u"Rota/sel.jpg"_s, 12, 27, "JPEG");
+        picture(u"Rota/diez.bmp"_s, 10, 27);
+        picture(u"Rota/sel.jpg"_s, 12, 27);
 
-        Window w(m_dir->path(), QString());
+        Window w(m_dir.path(), QString());
+        QStringList captions;
+        for (int k = 0; k < w.cboSkins.count(); ++k)
+            captions << w.cboSkins.itemText(k);
+        captions.sort();
+        QCOMPARE(captions,
+                 (QStringList{u"Azul Noche"_s, u"Cinco"_s, u"Completa"_s, u"Igual"_s, u"Igual"_s,
+                              u"Nada"_s, u"Real"_s, u"Real"_s, u"Rota"_s, u"Tarde de Verano"_s}));
+        QCOMPARE(w.List1.count(), 10);
+
+        // At start-up the digit set is left to the saved NumberType, read afterwards. Nothing
+        // saved: nothing selected, so an empty caption is saved at close.
+        const QList<std::pair<QString, QString>> restored = {
+            {QString(), QString()},
+            {u"Azul Noche"_s, u"background 679x202"_s},
+            {u"Tarde de Verano"_s, u"background 30x20"_s},
+            {u"Real"_s, u"box 1,10,3"_s},
+            {u"azul noche"_s, QString()},
+            {u"Azul"_s, QString()}};
+        for (const auto &[saved, call] : restored) {
+            Window next(m_dir.path(), saved);
+            QCOMPARE(next.target.calls, call.isEmpty() ? QStringList() : QStringList{call});
+            QCOMPARE(next.cboSkins.currentText(), call.isEmpty() ? QString() : saved);
+        }
+
+        // Two skins of one caption: the first listed is restored, the other applies when picked.
+        Window same(m_dir.path(), u"Igual"_s);
+        const QList<QListWidgetItem *> igual = same.List1.findItems(u"Igual"_s, Qt::MatchEndsWith);
+        const auto background = [](const QListWidgetItem *item) {
+            return item->text().startsWith(u"Uno"_s) ? u"background 11x11"_s
+                                                     : u"background 22x22"_s;
+        };
+        QCOMPARE(same.cboSkins.currentIndex(), same.List1.row(igual[0]));
+        same.pick(same.List1.row(igual[1]));
+        QCOMPARE(same.target.calls,
+                 (QStringList{background(igual[0]), background(igual[1]), u"select 0"_s}));
+
+        // Picked, a skin applies all it names; its bad parts leave their element as it was.
         w.pick(u"Completa"_s);
         QStringList expected{u"background 679x202"_s, u"box 10,20,30"_s, u"digit 11 27x26"_s};
         for (int i = 0; i <= 10; ++i)
