@@ -4,7 +4,6 @@
 #include "skintarget.h"
 #include "testfiles.h"
 
-#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -36,9 +35,7 @@ public:
 
 private:
     static QString size(const QImage &p) { return u"%1x%2"_s.arg(p.width()).arg(p.height()); }
-    static QString rgb(const QColor &c) {
-        return u"%1,%2,%3"_s.arg(c.red()).arg(c.green()).arg(c.blue());
-    }
+    static QString rgb(QColor c) { return u"%1,%2,%3"_s.arg(c.red()).arg(c.green()).arg(c.blue()); }
 };
 
 // The window's part in skins, as the main window wires it, started with this skin saved.
@@ -73,21 +70,6 @@ const QByteArray TinyGif =
     QByteArray::fromHex("47494638396101000100800000ff0000000000" // header, 1 x 1, red and black
                         "2c0000000001000100000202440100" // image descriptor, LZW data: index 0
                         "3b");
-
-// A small JPEG whose header claims 4097 x 4097 pixels: decoding it would allocate
-// and fill a picture of that size from a few hundred bytes.
-QByteArray jpegBomb() {
-    QImage small(8, 8, QImage::Format_RGB32);
-    small.fill(Qt::green);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    small.save(&buffer);
-    const qsizetype sof = bytes.indexOf(QByteArray::fromHex("ffc0"));
-    Q_ASSERT(sof >= 0);
-    bytes.replace(sof + 5, 4, QByteArray::fromHex("10011001"));
-    return bytes;
-}
 
 } // namespace
 
@@ -166,7 +148,13 @@ private Q_SLOTS:
         write(u"Rota/roto.jpg"_s, QByteArray("\xff\xd8\xff\xe0 truncated", 15));
         picture(u"Rota/off.png"_s, 27, 27);
         write(u"Rota/basura.png"_s, "this is no picture at all");
-        write(u"Rota/bomba.jpg"_s, jpegBomb());
+        // A small JPEG whose header claims 4097 x 4097 pixels: decoding it would allocate and fill
+        // a picture of that size from a few hundred bytes.
+        picture(u"Rota/bomba.jpg"_s, 8, 8);
+        QByteArray bomb = TestFiles::read(at(u"Rota/bomba.jpg"_s));
+        const qsizetype sof = bomb.indexOf(QByteArray::fromHex("ffc0"));
+        QVERIFY(sof > 0);
+        write(u"Rota/bomba.jpg"_s, bomb.replace(sof + 5, 4, QByteArray::fromHex("10011001")));
         write(u"Rota/rojo.gif"_s, TinyGif);
         QVERIFY(QDir().mkpath(at(u"Rota/carpeta.png"_s)));
         picture(u"Rota/sub/cinco.bmp"_s, 5, 27);
