@@ -159,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(p->asked.size(), 5);
     }
 
-    void statusAndMetadataFollowTheStationAndItsTitle() {
+    void statusMetadataAndVolumeFollowTheSession() {
         Session &session = p->session;
         const auto meta = [&](int i) {
             return qdbus_cast<QVariantMap>(p->changes.value(i).value(u"Metadata"_s));
@@ -203,9 +203,8 @@ private Q_SLOTS:
         session.setSound(Session::Sound::Expected);
         session.setConnected(false);
         QCOMPARE(property(u"PlaybackStatus"_s).toString(), u"Stopped"_s);
-    }
 
-    void volumeChoosesTheTrayVolumeStep() {
+        // The volume is the tray's volume step.
         QCOMPARE(property(u"Volume"_s).toDouble(), 1.0);
         // Taken: beyond the ends, the loudest step and "Silencio"; any other number is a
         // volume too. Refused with the proper error, and nothing chosen: the wrong type (even a
