@@ -98,12 +98,6 @@ private:
         return window;
     }
 
-    // España, the one country, is the one shown.
-    static void connectTo(Main &window, const QString &station) {
-        window.ui().cboRadios->setCurrentIndex(window.ui().cboRadios->findText(station));
-        window.connectOrCut();
-    }
-
 private Q_SLOTS:
     void initTestCase() {
         std::setlocale(LC_NUMERIC, "C");
@@ -115,8 +109,7 @@ private Q_SLOTS:
         QVERIFY(session.registerService(u"org.freedesktop.Notifications"_s));
         QDBusConnection system = m_systemBus.connect(u"logind"_s);
         QVERIFY(system.registerObject(u"/org/freedesktop/login1"_s, &m_logind,
-                                      QDBusConnection::ExportAllSlots |
-                                          QDBusConnection::ExportAllSignals));
+                                      QDBusConnection::ExportAllContents));
         QVERIFY(system.registerService(u"org.freedesktop.login1"_s));
 
         QVERIFY(m_station.start());
@@ -131,7 +124,9 @@ private Q_SLOTS:
 
     void playingAndFailureAreToldAndSleepIsHeldAndResumed() {
         auto window = load("[General]\n");
-        connectTo(*window, u"Tono"_s);
+        // España, the one country, is the one shown.
+        window->ui().cboRadios->setCurrentIndex(window->ui().cboRadios->findText(u"Tono"_s));
+        window->connectOrCut();
         QTRY_COMPARE(m_notifications.shown, QStringList{u"0|sintonet-valdren|Tono|Primera"_s});
         QCOMPARE(m_logind.asked,
                  QStringList{u"sleep|Sintonet Valdren|Reproduciendo radio|block"_s});
@@ -165,7 +160,8 @@ private Q_SLOTS:
 
         // One that cannot play: the window still shows "Cortar", so the desktop is told, in
         // place of the title, and hears nothing; the lock goes.
-        connectTo(*window, u"Muda"_s);
+        window->ui().cboRadios->setCurrentIndex(window->ui().cboRadios->findText(u"Muda"_s));
+        window->connectOrCut();
         QTRY_COMPARE(window->MediaPlayer1->state(), StreamPlayer::State::Failed);
         QCOMPARE(window->mpris().playbackStatus(), u"Stopped"_s);
         QTRY_COMPARE(m_notifications.shown.last(),
@@ -178,7 +174,8 @@ private Q_SLOTS:
         window.reset();
         window = load("[General]\nNotificaciones=0\n");
         const int told = m_notifications.shown.size();
-        connectTo(*window, u"Tono"_s);
+        window->ui().cboRadios->setCurrentIndex(window->ui().cboRadios->findText(u"Tono"_s));
+        window->connectOrCut();
         QTRY_COMPARE(window->session().title(), u"Tercera"_s);
         window->ui().cmdCloseApp->click();
         QCOMPARE(m_notifications.shown.size(), told);
