@@ -227,17 +227,15 @@ private Q_SLOTS:
                  (QStringList{u"digit 11 27x27"_s, u"digit 3 1x1"_s, u"digit 5 5x27"_s,
                               u"digit 6 6x27"_s, u"digit 10 10x27"_s, u"digit 12 12x27"_s,
                               u"main 1,2,3"_s, u"select 1"_s}));
-    }
 
-    // Background, box, 13 digits, two colours and the selection: a shipped file that cannot
-    // be read leaves its call out.
-    void shippedSkinsApplyWhole() {
-        Window w(QStringLiteral(SV_SOURCE_DIR "/assets"), QString());
-        QCOMPARE(w.cboSkins.count(), 3);
+        // The shipped skins each apply whole: background, box, 13 digits, two colours and the
+        // selection; a shipped file that cannot be read leaves its call out.
+        Window shipped(QStringLiteral(SV_SOURCE_DIR "/assets"), QString());
+        QCOMPARE(shipped.cboSkins.count(), 3);
         for (int k = 0; k < 3; ++k) {
-            w.target.calls.clear();
-            w.pick(k);
-            QCOMPARE(w.target.calls.size(), 18);
+            shipped.target.calls.clear();
+            shipped.pick(k);
+            QCOMPARE(shipped.target.calls.size(), 18);
         }
     }
 };
