@@ -119,7 +119,6 @@ private Q_SLOTS:
             rig.expectStep(qMax(10 - click, 0));
             QCOMPARE(rig.shown(), QList<int>{qMax(10 - click, 0)});
         }
-        QCOMPARE(rig.RealAudio1.volumes.size(), 10);
         rig.clickUp();
         rig.expectStep(1);
         // Off air the arrows are held and the digits stay off: the click and the value set back
@@ -130,7 +129,7 @@ private Q_SLOTS:
         rig.clickUp();
         QCOMPARE(changes, (QList<QVariantList>{{1}, {2}}));
         rig.expectStep(1);
-        QCOMPARE(rig.RealAudio1.volumes.size(), 11);
+        QCOMPARE(rig.RealAudio1.volumes.size(), 11); // none at the ends, none held
         QCOMPARE(rig.shown(), QList<int>{VolumeDigits::OffPicture});
     }
 

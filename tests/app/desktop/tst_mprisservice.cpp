@@ -126,8 +126,7 @@ private Q_SLOTS:
         QVERIFY(publish(other));
         QVERIFY(other.name().startsWith(MprisService::BaseServiceName + u".instance"_s));
 
-        // Play and stop run the connect action as a click would.
-        // Each asks for the connect action only where it changes something.
+        // Play and stop run the connect action as a click would, only where it changes something.
         const QList<std::tuple<QString, int, QString>> steps = {
             {u"Play"_s, 1, u"Playing"_s},      {u"Play"_s, 1, u"Playing"_s},
             {u"Stop"_s, 2, u"Stopped"_s},      {u"Pause"_s, 2, u"Stopped"_s},
@@ -202,9 +201,8 @@ private Q_SLOTS:
 
         // The volume is the tray's volume step.
         QCOMPARE(property(u"Volume"_s).toDouble(), 1.0);
-        // Taken: beyond the ends, the loudest step and "Silencio"; any other number is a
-        // volume too. Refused with the proper error, and nothing chosen: the wrong type (even a
-        // string that reads as a number), a property that cannot be set, one that is not there.
+        // Any number is taken, beyond the ends too. Refused with the proper error, and nothing
+        // chosen: the wrong type (even text that reads as a number), read-only, missing.
         const QList<std::tuple<QString, QString, QVariant, QString>> sets = {
             {Player, u"Volume"_s, 0.37, QString()},
             {Player, u"Volume"_s, 1.5, QString()},
