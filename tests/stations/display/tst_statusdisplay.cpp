@@ -61,7 +61,7 @@ private Q_SLOTS:
     // Forwards a full circle, then back: each quarter 18 ticks, each rest on a multiple of 90
     // degrees. A number below the last turns back; an equal one (as drawn, in single
     // precision) rests again in the same direction.
-    void turnsAQuarterAtATimeAndRestsBetween() {
+    void turnsRestsAndStopsOnACut() {
         Fixture f;
         f.random.numbers = {0.2f, 0.4f, 0.7f, 0.7f, 0.5f, 0.4f, 0.3f, 0.2f, 0.1f, 0.9f};
         f.session.setOnAir(true);
