@@ -4,22 +4,19 @@
 
 #include <QDBusConnection>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-// A bus daemon of the test's own that lets anyone own any name and starts nothing on demand.
-// It goes with the object.
+// A bus daemon of the test's own that lets anyone own any name and, with no service folders,
+// starts nothing on demand. It goes with the object.
 class PrivateBus {
 public:
     ~PrivateBus() {
         m_daemon.kill();
         m_daemon.waitForFinished();
     }
-
-    static bool available() { return !QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty(); }
 
     bool start() {
         const QString config = m_dir.filePath(u"bus.conf"_s);
@@ -29,8 +26,7 @@ public:
                                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
                                  "</busconfig>\n"_s.arg(m_dir.path())
                                      .toUtf8());
-        m_daemon.start(u"dbus-daemon"_s,
-                       {u"--config-file="_s + config, u"--nofork"_s, u"--print-address=1"_s});
+        m_daemon.start(u"dbus-daemon"_s, {u"--config-file="_s + config, u"--print-address=1"_s});
         if (!QTest::qWaitFor([this] { return m_daemon.canReadLine(); }, 10000))
             return false;
         m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();

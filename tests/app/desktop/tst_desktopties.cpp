@@ -26,15 +26,14 @@ class Notifications : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    static constexpr uint FirstId = 7;
-    // Each as "replaces|icon|summary|body".
+    // Each as "replaces|icon|summary|body"; the first gets number 7.
     QStringList shown;
 
 public Q_SLOTS:
     uint Notify(const QString &, uint replaces, const QString &icon, const QString &summary,
                 const QString &body, const QStringList &, const QVariantMap &, int) {
         shown.append(QStringList{QString::number(replaces), icon, summary, body}.join(u'|'));
-        return replaces ? replaces : FirstId;
+        return replaces ? replaces : 7;
     }
 };
 
@@ -77,14 +76,12 @@ class TestDesktopTies : public QObject {
     Q_OBJECT
 
 private:
-    // A new title reaches the engine once what it has buffered ahead has played.
-    static constexpr int TitleWaitMs = 20000;
     QTemporaryDir m_dir;
     PrivateBus m_sessionBus;
     PrivateBus m_systemBus;
     Notifications m_notifications;
     Logind m_logind;
-    ToneServer *m_station = nullptr;
+    ToneServer m_station{m_dir.path()};
     RecordingMessages m_messages;
 
     ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sintonet-valdren"_s); }
@@ -92,27 +89,104 @@ private:
     // The real window, loaded with these settings, its desktop parts on the test's buses.
     std::unique_ptr<Main> load(const QByteArray &settings) {
         TestFiles::write(folder().settingsFile(), settings);
-        Main::Outside outside;
-        outside.makeAdvertisingPanel = [](QWidget *parent) { return new RecordingPanel(parent); };
-        outside.messages = &m_messages;
-        auto window = std::make_unique<Main>(folder(), outside);
+        auto window = std::make_unique<Main>(
+            folder(), Main::Outside{[](QWidget *parent) { return new RecordingPanel(parent); },
+                                    nullptr, &m_messages});
         window->Form_Load();
         window->desktopTies().start(m_sessionBus.connect(u"program-session"_s),
                                     m_systemBus.connect(u"program-system"_s));
         return window;
     }
 
-    // España, the one country, is the one shown.
-    static void connectTo(Main &window, const QString &station) {
-        window.ui().cboRadios->setCurrentIndex(window.ui().cboRadios->findText(station));
-        window.connectOrCut();
+private Q_SLOTS:
+    void initTestCase() {
+        std::setlocale(LC_NUMERIC, "C");
+        qputenv("SINTONET_MPV_OPTIONS", "ao=null");
+        QVERIFY(m_sessionBus.start() && m_systemBus.start());
+        QDBusConnection session = m_sessionBus.connect(u"notifications"_s);
+        QVERIFY(session.registerObject(u"/org/freedesktop/Notifications"_s, &m_notifications,
+                                       QDBusConnection::ExportAllSlots));
+        QVERIFY(session.registerService(u"org.freedesktop.Notifications"_s));
+        QDBusConnection system = m_systemBus.connect(u"logind"_s);
+        QVERIFY(system.registerObject(u"/org/freedesktop/login1"_s, &m_logind,
+                                      QDBusConnection::ExportAllContents));
+        QVERIFY(system.registerService(u"org.freedesktop.login1"_s));
+
+        QVERIFY(m_station.start());
+        m_station.setIcy("Tone Radio", "Primera");
+        QVERIFY(TestFiles::write(
+            folder().catalogueFile(),
+            CatalogueFixture::catalogueBytes(
+                {u"España"_s},
+                {{u"España"_s, u"Tono"_s, m_station.url(u"/live.mp3"_s).toString(), u"WMP"_s},
+                 {u"España"_s, u"Muda"_s, m_station.url(u"/missing"_s).toString(), u"WMP"_s}})));
     }
 
-private Q_SLOTS:
-    // Wayland, X11 and the user's choice of platform, as the program finds them at start.
+    void playingAndFailureAreToldAndSleepIsHeldAndResumed() {
+        auto window = load("[General]\n");
+        // España, the one country, is the one shown.
+        window->ui().cboRadios->setCurrentIndex(window->ui().cboRadios->findText(u"Tono"_s));
+        window->connectOrCut();
+        QTRY_COMPARE(m_notifications.shown, QStringList{u"0|sintonet-valdren|Tono|Primera"_s});
+        QCOMPARE(m_logind.asked,
+                 QStringList{u"sleep|Sintonet Valdren|Reproduciendo radio|block"_s});
+        QVERIFY(!m_logind.lockLetGo());
+
+        // A new title replaces the one notification in place.
+        m_station.setIcy("Tone Radio", "Segunda");
+        // It reaches the engine once what it has buffered ahead has played.
+        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.shown.size(), 2, 20000);
+        QCOMPARE(m_notifications.shown[1], u"7|sintonet-valdren|Tono|Segunda"_s);
+
+        // While the window is the active one, it shows the title itself.
+        window->show();
+        window->activateWindow();
+        QTRY_VERIFY(window->isActiveWindow());
+        m_station.setIcy("Tone Radio", "Tercera");
+        QTRY_COMPARE_WITH_TIMEOUT(window->session().title(), u"Tercera"_s, 20000);
+        QCOMPARE(m_notifications.shown.size(), 2);
+
+        // Waking up: the station is asked again at once, though it seemed to play on.
+        const int requests = m_station.requests(u"/live.mp3"_s);
+        Q_EMIT m_logind.PrepareForSleep(true);
+        Q_EMIT m_logind.PrepareForSleep(false);
+        QTRY_COMPARE(m_station.requests(u"/live.mp3"_s), requests + 1);
+        QTRY_COMPARE(window->MediaPlayer1->state(), StreamPlayer::State::Playing);
+        QCOMPARE(window->mpris().playbackStatus(), u"Playing"_s);
+
+        window->connectOrCut();
+        QTRY_VERIFY(m_logind.lockLetGo());
+        QCOMPARE(m_logind.asked.size(), 1);
+
+        // One that cannot play: the window still shows "Cortar", so the desktop is told, in
+        // place of the title, and hears nothing; the lock goes.
+        window->ui().cboRadios->setCurrentIndex(window->ui().cboRadios->findText(u"Muda"_s));
+        window->connectOrCut();
+        QTRY_COMPARE(window->MediaPlayer1->state(), StreamPlayer::State::Failed);
+        QCOMPARE(window->mpris().playbackStatus(), u"Stopped"_s);
+        QTRY_COMPARE(m_notifications.shown.last(),
+                     u"7|sintonet-valdren|No se puede reproducir «Muda»|La emisora no responde o "
+                     "no existe."_s);
+        QTRY_VERIFY(m_logind.asked.size() == 2 && m_logind.lockLetGo());
+        QCOMPARE(m_messages.shown, QStringList());
+
+        // The user's key turns them off. The lock goes at close too.
+        window.reset();
+        window = load("[General]\nNotificaciones=0\n");
+        const int told = m_notifications.shown.size();
+        window->ui().cboRadios->setCurrentIndex(window->ui().cboRadios->findText(u"Tono"_s));
+        window->connectOrCut();
+        QTRY_COMPARE(window->session().title(), u"Tercera"_s);
+        window->ui().cmdCloseApp->click();
+        QCOMPARE(m_notifications.shown.size(), told);
+        window.reset();
+        QTRY_VERIFY(m_logind.asked.size() == 3 && m_logind.lockLetGo());
+    }
+
+    // Wayland, X11 and the user's choice of platform, as the program finds them at start. Last:
+    // it leaves the environment changed.
     void waylandWithX11RunsThroughX11() {
         QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); // as main() below set it up
-        const QByteArray display = qgetenv("DISPLAY");
         const QList<std::tuple<QByteArray, QByteArray, QByteArray, QByteArray>> cases = {
             {"wayland-0", ":1", "", "xcb"},
             {"wayland-0", ":1", "wayland", "wayland"},
@@ -125,100 +199,6 @@ private Q_SLOTS:
             preferX11UnderWayland();
             QCOMPARE(qgetenv("QT_QPA_PLATFORM"), runs);
         }
-        qputenv("DISPLAY", display);
-    }
-
-    void initTestCase() {
-        if (!PrivateBus::available())
-            QSKIP("dbus-daemon is not installed");
-        std::setlocale(LC_NUMERIC, "C");
-        qputenv("SINTONET_MPV_OPTIONS", "ao=null");
-        QVERIFY(m_sessionBus.start() && m_systemBus.start());
-        QDBusConnection session = m_sessionBus.connect(u"notifications"_s);
-        QVERIFY(session.registerObject(u"/org/freedesktop/Notifications"_s, &m_notifications,
-                                       QDBusConnection::ExportAllSlots));
-        QVERIFY(session.registerService(u"org.freedesktop.Notifications"_s));
-        QDBusConnection system = m_systemBus.connect(u"logind"_s);
-        QVERIFY(system.registerObject(u"/org/freedesktop/login1"_s, &m_logind,
-                                      QDBusConnection::ExportAllSlots |
-                                          QDBusConnection::ExportAllSignals));
-        QVERIFY(system.registerService(u"org.freedesktop.login1"_s));
-
-        m_station = new ToneServer(m_dir.path(), this);
-        QVERIFY(m_station->start());
-        QVERIFY(TestFiles::write(
-            folder().catalogueFile(),
-            CatalogueFixture::catalogueBytes(
-                {u"España"_s},
-                {{u"España"_s, u"Tono"_s, m_station->url(u"/live.mp3"_s).toString(), u"WMP"_s},
-                 {u"España"_s, u"Muda"_s, m_station->url(u"/missing"_s).toString(), u"WMP"_s}})));
-    }
-
-    void init() {
-        m_notifications.shown.clear();
-        m_logind.asked.clear();
-        ::close(std::exchange(m_logind.lockEnd, -1));
-        m_station->setIcy("Tone Radio", "Primera");
-    }
-
-    void playingIsToldHeldAwakeAndResumedAfterSleep() {
-        auto window = load("[General]\n");
-        connectTo(*window, u"Tono"_s);
-        QTRY_COMPARE(m_notifications.shown, QStringList{u"0|sintonet-valdren|Tono|Primera"_s});
-        QCOMPARE(m_logind.asked,
-                 QStringList{u"sleep|Sintonet Valdren|Reproduciendo radio|block"_s});
-        QVERIFY(!m_logind.lockLetGo());
-
-        // A new title replaces the one notification in place.
-        m_station->setIcy("Tone Radio", "Segunda");
-        QTRY_COMPARE_WITH_TIMEOUT(m_notifications.shown.size(), 2, TitleWaitMs);
-        QCOMPARE(m_notifications.shown[1], u"7|sintonet-valdren|Tono|Segunda"_s);
-
-        // While the window is the active one, it shows the title itself.
-        window->show();
-        window->activateWindow();
-        QTRY_VERIFY(window->isActiveWindow());
-        m_station->setIcy("Tone Radio", "Tercera");
-        QTRY_COMPARE_WITH_TIMEOUT(window->session().title(), u"Tercera"_s, TitleWaitMs);
-        QCOMPARE(m_notifications.shown.size(), 2);
-
-        // Waking up: the station is asked again at once, though it seemed to play on.
-        const int requests = m_station->requests(u"/live.mp3"_s);
-        Q_EMIT m_logind.PrepareForSleep(true);
-        Q_EMIT m_logind.PrepareForSleep(false);
-        QTRY_COMPARE(m_station->requests(u"/live.mp3"_s), requests + 1);
-        QTRY_COMPARE(window->MediaPlayer1->state(), StreamPlayer::State::Playing);
-        QCOMPARE(window->mpris().playbackStatus(), u"Playing"_s);
-
-        window->connectOrCut();
-        QTRY_VERIFY(m_logind.lockLetGo());
-        QCOMPARE(m_logind.asked.size(), 1);
-    }
-
-    // The window still shows "Cortar": the desktop is told, once, and hears nothing.
-    void aStationThatCannotPlayIsToldOnce() {
-        auto window = load("[General]\n");
-        connectTo(*window, u"Muda"_s);
-        QTRY_COMPARE(window->MediaPlayer1->state(), StreamPlayer::State::Failed);
-        QCOMPARE(window->mpris().playbackStatus(), u"Stopped"_s);
-        QTRY_COMPARE(m_notifications.shown,
-                     QStringList{u"0|sintonet-valdren|No se puede reproducir «Muda»|La emisora "
-                                 "no responde o no existe."_s});
-        QTRY_VERIFY(m_logind.lockLetGo());
-        QCOMPARE(m_logind.asked.size(), 1);
-        QCOMPARE(m_messages.shown, QStringList());
-    }
-
-    // The user's key turns them off.
-    void notificationsTurnedOffStayOff() {
-        auto window = load("[General]\nNotificaciones=0\n");
-        connectTo(*window, u"Tono"_s);
-        QTRY_COMPARE(window->session().title(), u"Primera"_s);
-        window->ui().cmdCloseApp->click();
-        QCOMPARE(m_notifications.shown, QStringList());
-        // The lock goes at close too.
-        window.reset();
-        QTRY_VERIFY(m_logind.lockLetGo());
     }
 };
 
