@@ -12,6 +12,7 @@
 #include "volumedigits.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
@@ -109,8 +110,13 @@ private Q_SLOTS:
         QCOMPARE(ui.cboRadios->currentText(), u"Radio L'Estel"_s);
         QCOMPARE(m_window->session().digitColour(), DigitColour::Blue);
         QCOMPARE(ui.cboStatus->currentText(), u"En Tray"_s);
-        // Without auto-connect the saved state does not apply: the window opens normally.
-        QVERIFY(m_window->isVisible() && !connected());
+        // Without auto-connect the saved state does not apply: the window opens normally, and
+        // the choice is hidden until auto-connect is ticked.
+        QVERIFY(m_window->isVisible() && !connected() && ui.cboStatus->isHidden());
+        ui.chkAutoConn->setChecked(true);
+        QVERIFY(!ui.cboStatus->isHidden());
+        ui.chkAutoConn->setChecked(false);
+        QVERIFY(ui.cboStatus->isHidden());
         QCOMPARE(ui.cboSkins->currentText(), QString());
 
         // Spot checks that would catch a wrong unit or a missing control.
@@ -123,11 +129,10 @@ private Q_SLOTS:
         // Captions are drawn from the top of their designed box, not centred in it: ink in
         // the first four pixel rows.
         for (ClickLabel *label : {ui.lblVol, ui.lblCon, ui.lblCambiar}) {
-            const QImage look = label->grab().toImage().copy(0, 0, label->width(), 4);
+            const QImage look = label->grab().toImage();
             bool inked = false;
-            for (int y = 0; y < look.height(); ++y)
-                for (int x = 0; x < look.width(); ++x)
-                    inked = inked || qAlpha(look.pixel(x, y)) > 128;
+            for (int i = 0; i < 4 * look.width(); ++i)
+                inked = inked || qAlpha(look.pixel(i % look.width(), i / look.width())) > 128;
             QVERIFY2(inked, qPrintable(label->objectName()));
         }
     }
@@ -159,12 +164,8 @@ private Q_SLOTS:
         QTemporaryDir empty;
         auto window = std::make_unique<Main>(ProgramFolder(empty.path(), u"sv"_s),
                                              Main::Outside{{}, nullptr, &m_messages});
-        try {
-            window->Form_Load();
-            QFAIL("start-up went on without a catalogue");
-        } catch (const std::exception &error) {
-            QVERIFY(QString::fromUtf8(error.what()).contains(u"RadioStore.mdb"_s));
-        }
+        QVERIFY(
+            CatalogueFixture::errorOf([&] { window->Form_Load(); }).contains(u"RadioStore.mdb"_s));
         window.reset();
         QVERIFY(!QFile::exists(empty.filePath(u"sv.ini"_s)));
     }

@@ -50,10 +50,9 @@ private Q_SLOTS:
         }
         session.setShown(u"Chile"_s, u"RPP Noticias"_s);
         session.setResolved({u"http://rpp/"_s, PlayerKind::RealAudio});
-        QCOMPARE(connected.count(), 1);
-        QCOMPARE(shown.count(), 2);
-        QCOMPARE(step.count(), 1);
-        QCOMPARE(resolved.count(), 2);
+        QCOMPARE(
+            (QList<qsizetype>{connected.count(), shown.count(), step.count(), resolved.count()}),
+            (QList<qsizetype>{1, 2, 1, 2}));
     }
 };
 
