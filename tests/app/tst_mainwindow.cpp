@@ -11,11 +11,9 @@
 #include "toneserver.h"
 #include "volumedigits.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QImage>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -41,10 +39,9 @@ private:
     ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sv"_s); }
 
     void startWindow() {
-        Main::Outside outside;
-        outside.makeAdvertisingPanel = [](QWidget *parent) { return new RecordingPanel(parent); };
-        outside.messages = &m_messages;
-        m_window = std::make_unique<Main>(folder(), outside);
+        m_window = std::make_unique<Main>(
+            folder(), Main::Outside{[](QWidget *parent) { return new RecordingPanel(parent); },
+                                    nullptr, &m_messages});
         m_window->Form_Load();
     }
 
@@ -75,12 +72,11 @@ private Q_SLOTS:
         const QString list = m_server->url(u"/list.pls"_s).toString();
         QVERIFY(TestFiles::write(folder().catalogueFile(),
                                  CatalogueFixture::catalogueBytes(
-                                     {u"España"_s, u"Perú"_s, u"Chile"_s},
+                                     {u"España"_s, u"Chile"_s},
                                      {{u"España"_s, u"Onda Tono"_s, live, u"WMP"_s},
                                       {u"España"_s, u"Radio L'Estel"_s, list, u"RP"_s},
                                       {u"España"_s, u"Minúsculas"_s, live, u"wmp"_s},
-                                      {u"España"_s, u"Sin dirección"_s, std::nullopt, u"WMP"_s},
-                                      {u"Perú"_s, u"Tono Andino"_s, live, u"WMP"_s}})));
+                                      {u"España"_s, u"Sin dirección"_s, std::nullopt, u"WMP"_s}})));
     }
 
     void init() {
