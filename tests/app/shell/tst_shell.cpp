@@ -11,7 +11,6 @@
 #include "windowstates.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -75,8 +74,7 @@ QRegion shownRegion(const QWidget &window) {
 
 // The icon's own widget, where the X11 tray delivers its clicks.
 QWidget *iconWidget() {
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    for (QWidget *w : widgets)
+    for (QWidget *w : QApplication::topLevelWidgets())
         if (w->objectName() == u"QSystemTrayIconSys"_s && w->isVisible())
             return w;
     return nullptr;
@@ -149,7 +147,7 @@ private Q_SLOTS:
 
     // The outline a whole animation leaves, as the stepping really ends. Halves round to even,
     // offsets and scale applied first.
-    void outline() {
+    void outlineAndCentring() {
         const auto last = [](double tpp, qint16 direction) {
             return CreaRegion(OptionsPanel::fractions(200, direction).back(), 1, 1, 0, 0, tpp, tpp);
         };
@@ -171,6 +169,13 @@ private Q_SLOTS:
         for (int y = 22; y <= 223; ++y)
             expected += QRect(QPoint(3 + insets[y - 22], y), QPoint(672 - insets[y - 22], y));
         QCOMPARE(last(15, 1).region(), expected);
+
+        // A screen smaller than the window: equal negative overhangs. Halves are cut toward zero,
+        // and a panel at the screen's top shifts the area.
+        QCOMPARE(WindowCentring::origin(QRect(0, 0, 3000, 2250), QSize(4020, 4530)),
+                 QPoint(-510, -1140));
+        QCOMPARE(WindowCentring::origin(QRect(0, 450, 3015, 3000), QSize(3990, 4500)),
+                 QPoint(-487, 450 - 750));
     }
 
     // The X server cuts the window to the rounded outline, corner pixels included.
@@ -190,14 +195,13 @@ private Q_SLOTS:
 
         // The outline grows where a person sees it, one width after another.
         QList<int> widths{closedMask.boundingRect().width()};
-        QElapsedTimer waited;
-        waited.start();
-        while (main.command1->text() != u"<< Opciones"_s && waited.elapsed() < 10000) {
-            if (const int width = main.window.mask().boundingRect().width(); width != widths.last())
-                widths.append(width);
-            QTest::qWait(5);
-        }
-        QCOMPARE(main.command1->text(), u"<< Opciones"_s);
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                if (const int w = main.window.mask().boundingRect().width(); w != widths.last())
+                    widths.append(w);
+                return main.command1->text() == u"<< Opciones"_s;
+            },
+            10000));
         QVERIFY2(widths.size() >= 5, qPrintable(u"%1 outlines seen"_s.arg(widths.size())));
         // The first step is at fraction 0, two pixels short of the closed outline.
         QVERIFY(std::is_sorted(widths.cbegin() + 1, widths.cend()));
@@ -248,7 +252,6 @@ private Q_SLOTS:
     void iconClicks() {
         MainWindow main;
         main.states.cmdGoTray_Click();
-        QVERIFY(!main.window.isVisible());
         QWidget *icon = nullptr;
         QTRY_VERIFY((icon = iconWidget()));
 
@@ -281,20 +284,16 @@ private Q_SLOTS:
     // Minimized with "-", restored from the task list by the window manager, then to the tray
     // and back: the window must come back normal, not iconic, and listed in the task list.
     void backFromTheTrayAfterARestoreByTheWindowManager() {
-        // To the tray before ever being shown, as an auto-connecting start-up goes.
+        DesktopSession desktop;
+        QVERIFY(desktop.start(/*trayHost=*/false));
         MainWindow main;
+        const auto state = [&] { return wmState(desktop, main.window); };
+        // To the tray before ever being shown, as an auto-connecting start-up goes.
         main.states.PonEnTray();
         QVERIFY(main.states.taskbarEntry().isSkipped());
         main.states.mnuWinOpen_Click();
-        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
-        QVERIFY(!main.states.taskbarEntry().isSkipped());
-
-        DesktopSession desktop;
-        QVERIFY(desktop.start(/*trayHost=*/false));
-        const auto state = [&] { return wmState(desktop, main.window); };
-        main.window.hide();
-        main.window.show();
         QTRY_COMPARE_WITH_TIMEOUT(state(), u"Normal"_s, 10000);
+        QVERIFY(!main.states.taskbarEntry().isSkipped());
 
         main.states.cmdMinimizeApp_Click();
         QTRY_COMPARE_WITH_TIMEOUT(state(), u"Iconic"_s, 10000);
@@ -305,49 +304,18 @@ private Q_SLOTS:
         main.states.cmdGoTray_Click();
         QTRY_COMPARE_WITH_TIMEOUT(state(), QString(), 10000);
         main.states.mnuWinOpen_Click();
-        QTRY_VERIFY_WITH_TIMEOUT(!state().isEmpty(), 10000);
-        QCOMPARE(state(), u"Normal"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(state(), u"Normal"_s, 10000);
         // The toolkit may hear of the window manager's state changes a little later.
         QTRY_VERIFY(main.window.isVisible() && !main.window.isMinimized());
-        QVERIFY(!main.states.trayIcon()->isVisible());
         // Once shown, the window manager holds the task list state and must be asked.
         QTRY_VERIFY(!main.states.taskbarEntry().isSkipped());
     }
 
-    // A screen smaller than the window: equal negative overhangs. Halves are cut toward zero,
-    // and a panel at the screen's top shifts the area.
-    void centresOnTheScreen() {
-        QCOMPARE(WindowCentring::origin(QRect(0, 0, 3000, 2250), QSize(4020, 4530)),
-                 QPoint(-510, -1140));
-        QCOMPARE(WindowCentring::origin(QRect(0, 450, 3015, 3000), QSize(3990, 4500)),
-                 QPoint(-487, 450 - 750));
-    }
-
-    // Under a window manager it is the frame that sits in the middle, once
-    // the manager has put it around the window.
-    void frameCentredUnderAWindowManager() {
+    // One About window at a time, a fresh one after Cerrar; under a window manager it is the
+    // frame that sits in the middle, once the manager has put it around the window.
+    void oneWindowAtATimeAndAFreshOneAfterCerrar() {
         DesktopSession desktop;
         QVERIFY(desktop.start(/*trayHost=*/false));
-        RecordingOpener opener;
-        AboutLauncher launcher(opener);
-        launcher.lblCreditos_Click();
-        About *about = launcher.openWindow();
-        const QRect area = about->screen()->availableGeometry();
-        // Twice the frame's offset from the middle is at most a pixel: an odd difference has no
-        // middle.
-        const auto twiceOffCentre = [&] {
-            const QRect frame = frameOnScreen(desktop, *about);
-            return frame.isNull() ? INT_MAX
-                                  : qMax(qAbs(2 * frame.left() + frame.width() - 2 * area.left() -
-                                              area.width()),
-                                         qAbs(2 * frame.top() + frame.height() - 2 * area.top() -
-                                              area.height()));
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(twiceOffCentre() <= 1, 45000);
-        launcher.closeIfOpen();
-    }
-
-    void oneWindowAtATimeAndAFreshOneAfterCerrar() {
         RecordingOpener opener;
         AboutLauncher launcher(opener);
         launcher.lblCreditos_Click();
@@ -385,6 +353,18 @@ private Q_SLOTS:
         QVERIFY(second);
         QCOMPARE(second->picture2Top(), 3310);
         QVERIFY(second->findChild<QTimer *>(u"Timer1"_s)->isActive());
+        const QRect area = second->screen()->availableGeometry();
+        // Twice the frame's offset from the middle is at most a pixel: an odd difference has no
+        // middle.
+        const auto twiceOffCentre = [&] {
+            const QRect frame = frameOnScreen(desktop, *second);
+            return frame.isNull() ? INT_MAX
+                                  : qMax(qAbs(2 * frame.left() + frame.width() - 2 * area.left() -
+                                              area.width()),
+                                         qAbs(2 * frame.top() + frame.height() - 2 * area.top() -
+                                              area.height()));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(twiceOffCentre() <= 1, 45000);
 
         // The program's close button shuts it first.
         launcher.closeIfOpen();
