@@ -10,23 +10,14 @@
 #include "windowoutline.h"
 #include "windowstates.h"
 
-#include <QApplication>
-#include <QImage>
 #include <QLabel>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QPixmap>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
-#include <QWidget>
 
 #include <algorithm>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
