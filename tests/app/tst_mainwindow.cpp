@@ -133,12 +133,15 @@ private Q_SLOTS:
         }
     }
 
+    // Without a tray here, the saved state "in the tray" minimizes the window instead, so that
+    // it can be found again.
     void autoConnectPlaysTheSavedStationAtStartUp() {
-        QVERIFY(TestFiles::write(
-            folder().settingsFile(),
-            "[General]\nLastCountry=españa\nLastRadio=radio l'estel\nAutoconnect=1\n"));
+        QVERIFY(TestFiles::write(folder().settingsFile(),
+                                 "[General]\nLastCountry=españa\nLastRadio=radio l'estel\n"
+                                 "Autoconnect=1\nStatus=InTray\n"));
         startWindow();
         QVERIFY(connected());
+        QVERIFY(m_window->isMinimized());
         QCOMPARE(m_window->session().currentStation(), u"Radio L'Estel"_s);
         QTRY_COMPARE(requests(u"/list.pls"_s), 1);
         QTRY_COMPARE(m_server->liveListeners(), 1);
