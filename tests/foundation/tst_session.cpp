@@ -16,7 +16,6 @@ private Q_SLOTS:
     // intray); and the file a close writes, key for key, which the next start reads back alike.
     void settingsWordsAndFile() {
         QCOMPARE(Settings::digitColourFromWord(u"azul"_s), DigitColour::Red);
-        QCOMPARE(Settings::startStateFromWord(u"minimized"_s), StartState::Minimized);
         QCOMPARE(Settings::startStateFromWord(u"intr"_s), StartState::Normal);
 
         QTemporaryDir dir;
