@@ -134,8 +134,7 @@ private Q_SLOTS:
         }
     }
 
-    // Without a tray here, the saved state "in the tray" minimizes the window instead, so that
-    // it can be found again.
+    // Without a tray here, "in the tray" minimizes the window instead, so it can be found again.
     void autoConnectPlaysTheSavedStationAtStartUp() {
         QVERIFY(TestFiles::write(folder().settingsFile(),
                                  "[General]\nLastCountry=españa\nLastRadio=radio l'estel\n"

@@ -72,8 +72,7 @@ QWidget *iconWidget() {
     return nullptr;
 }
 
-// What the window manager says of the window: "Normal", "Iconic", or empty while it does not
-// manage it.
+// The window manager's word for the window: "Normal", "Iconic", or empty while unmanaged.
 QString wmState(const DesktopSession &desktop, QWidget &window) {
     const QString said = QString::fromUtf8(
         desktop.run(u"xprop"_s, {u"-id"_s, QString::number(window.winId()), u"WM_STATE"_s}));
@@ -120,8 +119,7 @@ char *toString(const WindowOutline &o) {
                                                 o.bottom, o.ellipseWidth, o.ellipseHeight)));
 }
 
-// Window shapes, moves, the tray and the About window on a real X server; the tray host and
-// the window manager are the test's own.
+// Window shapes, moves, the tray and the About window, on a real X server.
 class TestShell : public QObject {
     Q_OBJECT
 
@@ -151,9 +149,8 @@ private Q_SLOTS:
         QCOMPARE(CreaRegion(0, 1, 1, 0, 0, 18, 18), (WindowOutline{2, 18, 202, 188, 30, 30}));
         QCOMPARE(CreaRegion(1, 1.5f, 1, -2, 0, 15, 15).left, 2); // 3 * 1.5 - 2 = 2.5
 
-        // The 30 x 30 corners, row by row, as the original platform cuts them: the last column
-        // and row of the rectangle are left out, the top corners are one row taller than the
-        // bottom ones.
+        // The 30 x 30 corners row by row, as the original platform cuts them: the rectangle's last
+        // column and row left out, the top corners one row taller than the bottom ones.
         QList<int> insets{11, 9, 7, 6, 5, 4, 3, 2, 2, 1, 1, 0, 0, 0, 0};
         insets += QList<int>(210 - 37, 0);
         insets += {0, 0, 0, 1, 1, 2, 2, 3, 4, 5, 6, 7, 9, 11};
@@ -282,6 +279,8 @@ private Q_SLOTS:
         main.states.PonEnTray();
         QVERIFY(main.states.taskbarEntry().isSkipped());
         main.states.mnuWinOpen_Click();
+        // Seen mapped, the toolkit asks for activation, which would undo a minimize sent first.
+        QVERIFY(QTest::qWaitForWindowExposed(&main.window));
         QTRY_COMPARE_WITH_TIMEOUT(state(), u"Normal"_s, 10000);
         QVERIFY(!main.states.taskbarEntry().isSkipped());
 
@@ -290,6 +289,8 @@ private Q_SLOTS:
         const QString id = QString::number(main.window.winId());
         QCOMPARE(QProcess::execute(u"xdotool"_s, {u"windowactivate"_s, id}), 0);
         QTRY_COMPARE_WITH_TIMEOUT(state(), u"Normal"_s, 10000);
+        // A person's next click is handled after the toolkit has heard of the restore.
+        QTRY_VERIFY(!main.window.isMinimized());
 
         main.states.cmdGoTray_Click();
         QTRY_COMPARE_WITH_TIMEOUT(state(), QString(), 10000);
