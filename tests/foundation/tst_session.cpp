@@ -21,11 +21,11 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"sintonet-valdren.ini"_s);
         Settings::write(path, {u"España"_s, u"Radio L'Estel"_s, u"Nogal"_s, DigitColour::Custom,
-                               true, StartState::InTray});
+                               true, StartState::Minimized});
         Settings::write(path, Settings::read(path));
         QCOMPARE(TestFiles::read(path),
                  QByteArray("[General]\nLastCountry=Espa\303\261a\nLastRadio=Radio L'Estel\n"
-                            "Skin=Nogal\nNumberType=Custom\nAutoconnect=1\nStatus=InTray\n"));
+                            "Skin=Nogal\nNumberType=Custom\nAutoconnect=1\nStatus=Minimized\n"));
     }
 
     // Listeners act on every signal: one for each change, none when nothing changed.
