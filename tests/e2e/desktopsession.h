@@ -48,10 +48,10 @@ public:
     // Bus daemons (and their launchers) running for this desktop's display: none of its
     // programs should have started one.
     QStringList busesStartedHere() const;
-
-private:
     // What a tool printed; empty when it failed or took too long.
     QByteArray run(const QString &tool, const QStringList &arguments) const;
+
+private:
     bool startHelper(const QString &program, const QStringList &arguments,
                      const std::function<bool()> &ready);
 
