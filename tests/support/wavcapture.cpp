@@ -27,8 +27,8 @@ WavCapture WavCapture::read(const QString &path) {
         } else if (std::memcmp(chunk, "data", 4) == 0) {
             if (format != 3 || bits != 32 || channels <= 0)
                 return capture;
-            // While the file is written the length field is a placeholder.
             const qsizetype count = std::min(size, bytes.size() - body) / (4 * channels);
+            capture.m_beingWritten = size != bytes.size() - body;
             capture.m_sampleRate = rate;
             for (qsizetype i = 0; i < count; ++i)
                 capture.m_samples.append(

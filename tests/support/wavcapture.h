@@ -11,6 +11,8 @@ public:
     // sample format.
     static WavCapture read(const QString &path);
 
+    // Until the engine closes the file, its lengths are placeholders.
+    bool beingWritten() const { return m_beingWritten; }
     double seconds() const { return m_sampleRate ? double(m_samples.size()) / m_sampleRate : 0.0; }
     // Amplitude of the given frequency between two points in seconds (a Goertzel filter).
     double toneAmplitude(double hz, double fromSeconds, double toSeconds) const;
@@ -20,4 +22,5 @@ public:
 private:
     QList<float> m_samples;
     int m_sampleRate = 0;
+    bool m_beingWritten = false;
 };

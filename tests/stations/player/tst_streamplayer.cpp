@@ -1,12 +1,10 @@
 #include "playererror.h"
 #include "streamplayer.h"
-#include "testfiles.h"
 #include "toneserver.h"
 #include "wavcapture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QTest>
 
 #include <cmath>
@@ -55,16 +53,14 @@ private:
                0.8 * ToneServer::ToneAmplitude;
     }
 
-    // Until the station is let go and the capture file closed, its lengths written: an engine
-    // asked again at once may keep its output, and write on into a file play() has removed.
+    // Until the station is let go and the capture file closed: an engine asked again at once
+    // may keep its output, and write on into a file play() has removed.
     bool stopAndHangUp(StreamPlayer *player) {
         player->stop();
         return QTest::qWaitFor(
             [&] {
-                const QByteArray wav = TestFiles::read(capturePath(player));
                 return m_server.liveListeners() == 0 &&
-                       (wav.size() < 8 ||
-                        qFromLittleEndian<quint32>(wav.constData() + 4) == quint32(wav.size() - 8));
+                       !WavCapture::read(capturePath(player)).beingWritten();
             },
             WaitMs);
     }
@@ -88,10 +84,7 @@ private Q_SLOTS:
         QVERIFY(m_server.start());
     }
 
-    void init() {
-        m_server.setIcy("Tone Radio", "Tone");
-        setStep(10);
-    }
+    void init() { setStep(10); }
 
     void cleanup() {
         m_media.stop();
@@ -124,8 +117,7 @@ private Q_SLOTS:
         }
         QVERIFY(std::abs(soft[0] - soft[1]) < 0.005);
 
-        setStep(10);
-        QVERIFY(toneHeard(play(&m_media)));
+        play(&m_media);
         m_media.setVolume(-1500);
         // Whatever was buffered plays out; after that, silence.
         const double changedAt = WavCapture::read(capturePath(&m_media)).seconds();
