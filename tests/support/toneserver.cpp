@@ -16,18 +16,6 @@ namespace {
 constexpr qint64 MetaInterval = 8000;
 constexpr qint64 BytesPerSecond = 128000 / 8;
 
-bool runFfmpeg(const QString &tone, const QStringList &arguments) {
-    QProcess ffmpeg;
-    ffmpeg.start(u"ffmpeg"_s, QStringList{u"-hide_banner"_s, u"-loglevel"_s, u"error"_s, u"-y"_s,
-                                          u"-f"_s, u"lavfi"_s, u"-i"_s, tone} +
-                                  arguments);
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
-        qWarning("ffmpeg failed: %s", ffmpeg.readAllStandardError().constData());
-        return false;
-    }
-    return true;
-}
-
 QByteArray response(const QByteArray &status, const QByteArray &type, const QByteArray &body) {
     return "HTTP/1.1 " + status + "\r\nContent-Type: " + type +
            "\r\nContent-Length: " + QByteArray::number(body.size()) +
@@ -74,28 +62,29 @@ ToneServer::ToneServer(const QString &workDir, QObject *parent)
 
 bool ToneServer::start() {
     const QString wave = u"%1*sin(2*PI*%2*t)"_s.arg(ToneAmplitude).arg(ToneHz);
-    const QString tone = u"aevalsrc=%1|%1:s=44100:d="_s.arg(wave) + u"%1"_s;
-    const QDir dir(m_dir);
-    // Constant bit rate without a bit reservoir: the live stream is the file
-    // sent round and round, and every frame must decode on its own.
-    const QStringList mp3 = {u"-c:a"_s,           u"libmp3lame"_s, u"-b:a"_s,        u"128k"_s,
-                             u"-reservoir"_s,     u"0"_s,          u"-write_xing"_s, u"0"_s,
-                             u"-id3v2_version"_s, u"0"_s};
-    dir.mkpath(u"hls"_s);
-    if (!runFfmpeg(tone.arg(30), mp3 + QStringList{dir.filePath(u"live.mp3"_s)}) ||
-        !runFfmpeg(tone.arg(2), mp3 + QStringList{dir.filePath(u"file.mp3"_s)}) ||
-        !runFfmpeg(tone.arg(4),
-                   {u"-c:a"_s, u"aac"_s, u"-b:a"_s, u"96k"_s, u"-f"_s, u"hls"_s, u"-hls_time"_s,
-                    u"1"_s, u"-hls_list_size"_s, u"0"_s, u"-hls_playlist_type"_s, u"vod"_s,
-                    u"-hls_segment_filename"_s, dir.filePath(u"hls/seg%d.ts"_s),
-                    dir.filePath(u"hls/index.m3u8"_s)}))
+    // Constant bit rate without a bit reservoir: the live stream is the file sent round and
+    // round, and every frame must decode on its own. Split before the names go in: the folder's
+    // may have spaces.
+    QStringList arguments =
+        u"-hide_banner -loglevel error -y -f lavfi -i TONE -c:a libmp3lame -b:a 128k -reservoir 0 "
+        u"-write_xing 0 -id3v2_version 0 DIR/live.mp3 -t 2 -c:a libmp3lame -b:a 128k -reservoir 0 "
+        u"-write_xing 0 -id3v2_version 0 DIR/file.mp3 -t 4 -c:a aac -b:a 96k -f hls -hls_time 1 "
+        u"-hls_list_size 0 -hls_playlist_type vod -hls_segment_filename DIR/hls/seg%d.ts "
+        u"DIR/hls/index.m3u8"_s.split(u' ');
+    arguments.replaceInStrings(u"TONE"_s, u"aevalsrc=%1|%1:s=44100:d=30"_s.arg(wave))
+        .replaceInStrings(u"DIR"_s, m_dir);
+    QDir(m_dir).mkpath(u"hls"_s);
+    QProcess ffmpeg;
+    ffmpeg.start(u"ffmpeg"_s, arguments);
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0) {
+        qWarning("ffmpeg failed: %s", ffmpeg.readAllStandardError().constData());
         return false;
-    m_liveAudio = TestFiles::read(dir.filePath(u"live.mp3"_s));
-    m_fileAudio = TestFiles::read(dir.filePath(u"file.mp3"_s));
-    if (m_liveAudio.isEmpty() || m_fileAudio.isEmpty())
-        return false;
-    if (!m_server->listen(QHostAddress::LocalHost)) {
-        qWarning("cannot listen: %s", qPrintable(m_server->errorString()));
+    }
+    m_liveAudio = TestFiles::read(m_dir + u"/live.mp3"_s);
+    m_fileAudio = TestFiles::read(m_dir + u"/file.mp3"_s);
+    if (m_liveAudio.isEmpty() || m_fileAudio.isEmpty() ||
+        !m_server->listen(QHostAddress::LocalHost)) {
+        qWarning("cannot start: %s", qPrintable(m_server->errorString()));
         return false;
     }
     m_pacer.start();
@@ -160,12 +149,11 @@ QByteArray ToneServer::answer(const QByteArray &path, const QByteArray &bare) co
         {"/chain.pls", u"/chain.pls?n=%1"_s.arg(path.mid(13).toInt() + 1)}};
     if (next.contains(bare)) {
         const QByteArray entry = url(next.value(bare)).toEncoded();
-        return bare.endsWith(".pls") ? response("200 OK", "audio/x-scpls",
-                                                "[playlist]\nNumberOfEntries=1\nFile1=" + entry +
-                                                    "\nLength1=-1\nVersion=2\n")
-                                     : response("200 OK", "video/x-ms-asf",
-                                                "<asx version=\"3.0\"><entry><ref href=\"" + entry +
-                                                    "\"/></entry></asx>\r\n");
+        if (bare.endsWith(".pls"))
+            return response("200 OK", "audio/x-scpls",
+                            "[playlist]\nNumberOfEntries=1\nFile1=" + entry + "\n");
+        return response("200 OK", "video/x-ms-asf",
+                        "<asx version=\"3.0\"><entry><ref href=\"" + entry + "\"/></entry></asx>");
     } else if (path == "/live.mp3") { // off the air
         return response("503 Service Unavailable", "text/plain", "off the air");
     } else if (path == "/file.mp3") {

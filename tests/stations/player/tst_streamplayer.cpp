@@ -53,8 +53,8 @@ private:
                0.8 * ToneServer::ToneAmplitude;
     }
 
-    // Until the station is let go and the capture file closed: an engine asked again at once
-    // may keep its output, and write on into a file play() has removed.
+    // Until the station is let go and the capture file closed: nothing more is heard from a
+    // cache, and an engine asked again at once does not write on into a file play() removed.
     bool stopAndHangUp(StreamPlayer *player) {
         player->stop();
         return QTest::qWaitFor(
@@ -180,7 +180,7 @@ private Q_SLOTS:
 
     // Stations send whatever bytes they like: here UTF-8 in the header and Windows-1252 in the
     // stream, with line breaks and a bell that must not reach the desktop's media controls. A
-    // dropped station is tried again; a stopped one is silent and its words are gone.
+    // dropped station is tried again; a stopped one's words are gone.
     void announcesReconnectsAndStops() {
         m_server.setIcy("Radio\tPi\xc3\xb1"
                         "ata",
@@ -194,13 +194,8 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(m_real.state(), StreamPlayer::State::Playing, WaitMs);
         QVERIFY(toneHeard(waitForSound(&m_real, To + 0.05)));
         QCOMPARE(m_server.liveListeners(), 1);
-        const double atStop = WavCapture::read(capturePath(&m_real)).seconds();
         QVERIFY(stopAndHangUp(&m_real));
         QCOMPARE(m_real.stationName() + m_real.title(), QString());
-        // Little more than the output had taken in already; a station still heard would have
-        // added the whole wait.
-        QTest::qWait(1500);
-        QVERIFY(WavCapture::read(capturePath(&m_real)).seconds() < atStop + 0.5);
     }
 
     void aFileThatEndsIsNotFetchedAgain() {
