@@ -38,15 +38,11 @@ ToneServer::ToneServer(const QString &workDir, QObject *parent)
         while (QTcpSocket *socket = m_server->nextPendingConnection()) {
             ++m_open;
             connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readRequest(socket); });
-            // Queued: a socket can close while the listeners are being walked.
-            connect(
-                socket, &QTcpSocket::disconnected, this,
-                [this, socket] {
-                    --m_open;
-                    m_live.remove(socket);
-                    socket->deleteLater();
-                },
-                Qt::QueuedConnection);
+            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                --m_open;
+                m_live.remove(socket);
+                socket->deleteLater();
+            });
         }
     });
     m_pacer.setInterval(20);
@@ -97,6 +93,7 @@ QUrl ToneServer::url(const QString &pathAndQuery) const {
 
 void ToneServer::goOffAir(int milliseconds) {
     m_offAirUntilMs = QDateTime::currentMSecsSinceEpoch() + milliseconds;
+    // Taken out first: an aborted socket says so at once.
     for (QTcpSocket *socket : std::exchange(m_live, {}).keys())
         socket->abort();
 }
@@ -173,14 +170,14 @@ QByteArray ToneServer::answer(const QByteArray &path, const QByteArray &bare) co
         return response("200 OK", "text/html",
                         "<!DOCTYPE html>\n<html><body><p>This is no radio.</p></body></html>\n");
     }
-    const QString name = QString::fromLatin1(path.mid(5));
-    const QByteArray body = path.startsWith("/hls/") && !name.contains(u'/')
-                                ? TestFiles::read(QDir(m_dir).filePath(u"hls/"_s + name))
+    // The stream in segments, as ffmpeg wrote it.
+    const QByteArray body = path.startsWith("/hls/") && !path.contains("..")
+                                ? TestFiles::read(m_dir + QString::fromLatin1(path))
                                 : QByteArray();
     if (body.isEmpty())
         return response("404 Not Found", "text/plain", "not found");
-    return response(
-        "200 OK", name.endsWith(u".m3u8"_s) ? "application/vnd.apple.mpegurl" : "video/mp2t", body);
+    return response("200 OK",
+                    path.endsWith(".m3u8") ? "application/vnd.apple.mpegurl" : "video/mp2t", body);
 }
 
 void ToneServer::sendLive(QTcpSocket *socket, Listener &listener, qint64 bytes) {

@@ -142,8 +142,7 @@ private Q_SLOTS:
             const int before = m_server.requests(counted);
             m_media.open(m_server.url(path).toString());
             QTRY_COMPARE_WITH_TIMEOUT(m_media.state(), StreamPlayer::State::Failed, WaitMs);
-            // The engine may have asked once more before it heard the stop; after that,
-            // nothing.
+            // The engine may have asked once more before it heard the stop; then nothing.
             QTest::qWait(1000);
             const int asked = m_server.requests(counted) - before;
             QVERIFY2(asked <= most, qPrintable(u"%1: %2"_s.arg(path).arg(asked)));
@@ -153,8 +152,8 @@ private Q_SLOTS:
 
     void anAudioOutputThatCannotOpenLetsTheStationGo() {
         const QByteArray options = qgetenv("SINTONET_MPV_OPTIONS");
-        const QString unwritable = m_dir.filePath(u"no-such-folder/out.wav"_s);
-        qputenv("SINTONET_MPV_OPTIONS", "ao=pcm, ao-pcm-file=" + QFile::encodeName(unwritable));
+        qputenv("SINTONET_MPV_OPTIONS",
+                "ao=pcm, ao-pcm-file=" + QFile::encodeName(m_dir.filePath(u"none/out.wav"_s)));
         StreamPlayer mute(u"Mute"_s, VolumeScale::mediaPlayer(), &m_window);
         const int before = m_server.requests(u"/live.mp3"_s);
         // The engine is made, with these options, by the first open().
