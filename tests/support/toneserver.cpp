@@ -47,12 +47,8 @@ ToneServer::ToneServer(const QString &workDir, QObject *parent)
     });
     m_pacer.setInterval(20);
     connect(&m_pacer, &QTimer::timeout, this, [this] {
-        const qint64 now = QDateTime::currentMSecsSinceEpoch();
         for (auto it = m_live.begin(); it != m_live.end(); ++it)
-            sendLive(
-                it.key(), *it,
-                qint64((m_burstSeconds + (now - it->startedMs) * m_pace / 1000) * BytesPerSecond) -
-                    it->sent);
+            sendLive(it.key(), *it);
     });
 }
 
@@ -128,7 +124,7 @@ void ToneServer::readRequest(QTcpSocket *socket) {
                       (listener.icy ? "icy-metaint: " + QByteArray::number(MetaInterval) + "\r\n"
                                     : QByteArray()) +
                       "\r\n");
-        sendLive(socket, listener, qint64(m_burstSeconds * BytesPerSecond));
+        sendLive(socket, listener);
     } // and /stall keeps the connection open and says nothing
 }
 
@@ -180,15 +176,18 @@ QByteArray ToneServer::answer(const QByteArray &path, const QByteArray &bare) co
                     path.endsWith(".m3u8") ? "application/vnd.apple.mpegurl" : "video/mp2t", body);
 }
 
-void ToneServer::sendLive(QTcpSocket *socket, Listener &listener, qint64 bytes) {
-    while (bytes > 0) {
+// What is due by now: the burst, then the pace; the file round and round, and for those who
+// asked, a title block after every interval.
+void ToneServer::sendLive(QTcpSocket *socket, Listener &listener) {
+    const qint64 elapsedMs = QDateTime::currentMSecsSinceEpoch() - listener.startedMs;
+    const auto due = qint64((m_burstSeconds + elapsedMs * m_pace / 1000) * BytesPerSecond);
+    while (listener.sent < due) {
         const qint64 offset = listener.sent % m_liveAudio.size();
         const qint64 chunk =
-            std::min({bytes, m_liveAudio.size() - offset,
-                      listener.icy ? MetaInterval - listener.sent % MetaInterval : bytes});
+            std::min({due - listener.sent, m_liveAudio.size() - offset,
+                      listener.icy ? MetaInterval - listener.sent % MetaInterval : due});
         socket->write(m_liveAudio.constData() + offset, chunk);
         listener.sent += chunk;
-        bytes -= chunk;
         if (listener.icy && listener.sent % MetaInterval == 0) {
             QByteArray text = "StreamTitle='" + m_icyTitle + "';StreamUrl='';";
             const qsizetype blocks = (text.size() + 15) / 16;

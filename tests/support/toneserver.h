@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
 #include <QObject>
-#include <QString>
 #include <QTimer>
 #include <QUrl>
 
@@ -11,14 +9,12 @@ class QTcpServer;
 class QTcpSocket;
 
 // A small radio station on 127.0.0.1 for tests and benchmarks, playing a 440 Hz tone made with
-// the ffmpeg command-line tool:
-//   /live.mp3  a live MP3 stream, ICY headers and titles, paced in real time after a burst,
-//              like Icecast; /file.mp3 the same tone as a short file; /hls/index.m3u8 in segments
-//   /list.pls, /list.m3u, /list.asx, /station?id=7 (asx) and /reference?id=7 (Windows Media
-//              "[Reference]") list the live stream
-//   /self.pls, /self.asx list themselves, /loop.asx and /loop.pls each other, /chain.pls?n=1
-//              the next one without end, /dead.pls 5,000 404s under /dead
-//   /garbage   a web page; /stall never answers; anything else a 404, or the page a test sets.
+// ffmpeg: /live.mp3 live, with ICY headers and titles, paced in real time after a burst as
+// Icecast does; /file.mp3 a short file; /hls/index.m3u8 segments. /list.pls, /list.m3u,
+// /list.asx, /station?id=7 (asx) and /reference?id=7 (Windows Media) list the live stream;
+// /self.pls and /self.asx list themselves, /loop.asx and /loop.pls each other, /chain.pls?n=1
+// the next without end, /dead.pls 5,000 404s. /garbage is a web page, /stall never answers, the
+// rest are 404s, unless a test sets a page.
 class ToneServer : public QObject {
     Q_OBJECT
 
@@ -68,7 +64,7 @@ private:
 
     void readRequest(QTcpSocket *socket);
     QByteArray answer(const QByteArray &path, const QByteArray &bare) const;
-    void sendLive(QTcpSocket *socket, Listener &listener, qint64 bytes);
+    void sendLive(QTcpSocket *socket, Listener &listener);
 
     QString m_dir;
     QTcpServer *m_server;

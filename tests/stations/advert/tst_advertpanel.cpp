@@ -104,7 +104,6 @@ private Q_SLOTS:
         QTRY_VERIFY(host.blank());
         host.panel->setSeen(false);
         host.panel->setSeen(true);
-        QVERIFY(host.panel->helperId() != 0);
         QTRY_VERIFY_WITH_TIMEOUT(host.pageDrawn(), 60000);
     }
 
