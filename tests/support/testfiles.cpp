@@ -31,8 +31,7 @@ QStringList tree(const QString &root) {
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        it.next();
-        const QString relative = QDir(root).relativeFilePath(it.filePath());
+        const QString relative = QDir(root).relativeFilePath(it.next());
         entries.append(it.fileInfo().isDir() ? relative + u'/' : relative);
     }
     entries.sort();

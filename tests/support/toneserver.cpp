@@ -73,9 +73,7 @@ bool ToneServer::start() {
         return false;
     }
     m_liveAudio = TestFiles::read(m_dir + u"/live.mp3"_s);
-    m_fileAudio = TestFiles::read(m_dir + u"/file.mp3"_s);
-    if (m_liveAudio.isEmpty() || m_fileAudio.isEmpty() ||
-        !m_server->listen(QHostAddress::LocalHost)) {
+    if (m_liveAudio.isEmpty() || !m_server->listen(QHostAddress::LocalHost)) {
         qWarning("cannot start: %s", qPrintable(m_server->errorString()));
         return false;
     }
@@ -131,17 +129,16 @@ void ToneServer::readRequest(QTcpSocket *socket) {
 QByteArray ToneServer::answer(const QByteArray &path, const QByteArray &bare) const {
     const QByteArray live = url(u"/live.mp3"_s).toEncoded();
     // Playlists of one entry: the live station, themselves, each other or the next of a chain.
-    const QHash<QByteArray, QString> next = {
-        {"/list.pls", u"/live.mp3"_s},
-        {"/list.asx", u"/live.mp3"_s},
-        {"/station", u"/live.mp3"_s},
-        {"/self.pls", u"/self.pls"_s},
-        {"/self.asx", u"/self.asx"_s},
-        {"/loop.pls", u"/loop.asx"_s},
-        {"/loop.asx", u"/loop.pls"_s},
-        {"/chain.pls", u"/chain.pls?n=%1"_s.arg(path.mid(13).toInt() + 1)}};
-    if (next.contains(bare)) {
-        const QByteArray entry = url(next.value(bare)).toEncoded();
+    QByteArray next =
+        QHash<QByteArray, QByteArray>{{"/list.pls", "/live.mp3"}, {"/list.asx", "/live.mp3"},
+                                      {"/station", "/live.mp3"},  {"/self.pls", "/self.pls"},
+                                      {"/self.asx", "/self.asx"}, {"/loop.pls", "/loop.asx"},
+                                      {"/loop.asx", "/loop.pls"}}
+            .value(bare);
+    if (bare == "/chain.pls")
+        next = "/chain.pls?n=" + QByteArray::number(path.mid(13).toInt() + 1);
+    if (!next.isEmpty()) {
+        const QByteArray entry = url(QString::fromLatin1(next)).toEncoded();
         if (bare.endsWith(".pls"))
             return response("200 OK", "audio/x-scpls",
                             "[playlist]\nNumberOfEntries=1\nFile1=" + entry + "\n");
@@ -149,8 +146,6 @@ QByteArray ToneServer::answer(const QByteArray &path, const QByteArray &bare) co
                         "<asx version=\"3.0\"><entry><ref href=\"" + entry + "\"/></entry></asx>");
     } else if (path == "/live.mp3") { // off the air
         return response("503 Service Unavailable", "text/plain", "off the air");
-    } else if (path == "/file.mp3") {
-        return response("200 OK", "audio/mpeg", m_fileAudio);
     } else if (path == "/list.m3u") {
         return response("200 OK", "audio/x-mpegurl", "#EXTM3U\n#EXTINF:-1,Tone\n" + live + "\n");
     } else if (bare == "/reference") {
@@ -159,21 +154,24 @@ QByteArray ToneServer::answer(const QByteArray &path, const QByteArray &bare) co
     } else if (bare == "/dead.pls") {
         QByteArray list = "[playlist]\nNumberOfEntries=5000\n";
         for (int i = 1; i <= 5000; ++i)
-            list += "File" + QByteArray::number(i) + '=' + url(u"/dead?n=%1"_s.arg(i)).toEncoded() +
-                    '\n';
+            list += u"File%1=%2\n"_s.arg(i).arg(url(u"/dead?n=%1"_s.arg(i)).toString()).toUtf8();
         return response("200 OK", "audio/x-scpls", list);
     } else if (path == "/garbage") {
         return response("200 OK", "text/html",
                         "<!DOCTYPE html>\n<html><body><p>This is no radio.</p></body></html>\n");
     }
-    // The stream in segments, as ffmpeg wrote it.
-    const QByteArray body = path.startsWith("/hls/") && !path.contains("..")
-                                ? TestFiles::read(m_dir + QString::fromLatin1(path))
-                                : QByteArray();
+    // The file and the segments, as ffmpeg wrote them.
+    const QByteArray body =
+        (path == "/file.mp3" || path.startsWith("/hls/")) && !path.contains("..")
+            ? TestFiles::read(m_dir + QString::fromLatin1(path))
+            : QByteArray();
     if (body.isEmpty())
         return response("404 Not Found", "text/plain", "not found");
     return response("200 OK",
-                    path.endsWith(".m3u8") ? "application/vnd.apple.mpegurl" : "video/mp2t", body);
+                    path.endsWith(".mp3")    ? "audio/mpeg"
+                    : path.endsWith(".m3u8") ? "application/vnd.apple.mpegurl"
+                                             : "video/mp2t",
+                    body);
 }
 
 // What is due by now: the burst, then the pace; the file round and round, and for those who

@@ -22,10 +22,9 @@ public:
     static constexpr int ToneHz = 440;
     static constexpr double ToneAmplitude = 0.5;
 
-    // Audio files are made in workDir.
     explicit ToneServer(const QString &workDir, QObject *parent = nullptr);
 
-    // Makes the audio and starts listening; false (with a warning) when either fails.
+    // Makes the audio in workDir and starts listening; false (with a warning) when either fails.
     bool start();
     QUrl url(const QString &pathAndQuery) const;
 
@@ -75,7 +74,6 @@ private:
     QHash<QString, QByteArray> m_lastRequests;
     QHash<QString, QByteArray> m_pages; // whole responses
     QByteArray m_liveAudio;
-    QByteArray m_fileAudio;
     QByteArray m_icyName = "Tone Radio";
     QByteArray m_icyTitle = "Tone";
     double m_burstSeconds = 2.0;

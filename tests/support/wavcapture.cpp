@@ -17,13 +17,12 @@ WavCapture WavCapture::read(const QString &path) {
     for (qsizetype pos = 12; pos + 8 <= bytes.size();) {
         const char *chunk = bytes.constData() + pos;
         const qsizetype size = qFromLittleEndian<quint32>(chunk + 4), body = pos + 8;
-        if (std::memcmp(chunk, "fmt ", 4) == 0 && body + 16 <= bytes.size()) {
-            format = qFromLittleEndian<quint16>(chunk + 8);
+        // The engine writes the extensible kind: the sample format is in its sub-format.
+        if (std::memcmp(chunk, "fmt ", 4) == 0 && body + 26 <= bytes.size()) {
             channels = qFromLittleEndian<quint16>(chunk + 10);
             rate = int(qFromLittleEndian<quint32>(chunk + 12));
             bits = qFromLittleEndian<quint16>(chunk + 22);
-            if (format == 0xFFFE && body + 26 <= bytes.size())
-                format = qFromLittleEndian<quint16>(chunk + 32); // the sub-format's first two bytes
+            format = qFromLittleEndian<quint16>(chunk + 32);
         } else if (std::memcmp(chunk, "data", 4) == 0) {
             if (format != 3 || bits != 32 || channels <= 0)
                 return capture;

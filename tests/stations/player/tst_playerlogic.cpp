@@ -14,9 +14,6 @@ Q_DECLARE_METATYPE(PlaylistParser::Kind)
 class TestPlayerLogic : public QObject {
     Q_OBJECT
 
-private:
-    const QUrl m_base{u"http://radio.example/lists/station.asx"_s};
-
 private Q_SLOTS:
     void readsEachKind_data() {
         QTest::addColumn<QByteArray>("text");
@@ -80,7 +77,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, text);
         QFETCH(Kind, kind);
         QFETCH(QStringList, entries);
-        const PlaylistParser::Playlist playlist = PlaylistParser::parse(text, m_base);
+        const PlaylistParser::Playlist playlist =
+            PlaylistParser::parse(text, QUrl(u"http://radio.example/lists/station.asx"_s));
         QCOMPARE(playlist.kind, kind);
         QCOMPARE(playlist.entries, QUrl::fromStringList(entries));
     }

@@ -70,12 +70,6 @@ private:
         return stopAndHangUp(player) && heard;
     }
 
-    // Both components at one volume step, each on its own scale.
-    void setStep(int step) {
-        m_media.setVolume(150 * step - 1500);
-        m_real.setVolume(10 * step);
-    }
-
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
@@ -84,7 +78,10 @@ private Q_SLOTS:
         QVERIFY(m_server.start());
     }
 
-    void init() { setStep(10); }
+    void init() {
+        m_media.setVolume(0);
+        m_real.setVolume(100);
+    }
 
     void cleanup() {
         m_media.stop();
@@ -92,11 +89,16 @@ private Q_SLOTS:
     }
 
     // Lists of our own, named so or not, and a stream of segments; the lists the engine reads
-    // are the connect suite's.
-    void playsStreamsAndPlaylists() {
+    // are the connect suite's. A file that ends is not fetched again.
+    void playsStreamsPlaylistsAndFiles() {
         for (const QString &path :
              {u"/list.asx"_s, u"/station?id=7"_s, u"/reference?id=7"_s, u"/hls/index.m3u8"_s})
             QVERIFY2(playsAndLetsGo(&m_media, path), qPrintable(path));
+        const int before = m_server.requests(u"/file.mp3"_s);
+        QVERIFY(toneHeard(play(&m_media, u"/file.mp3"_s)));
+        // Stopped, not Reconnecting: nothing more is scheduled.
+        QTRY_COMPARE_WITH_TIMEOUT(m_media.state(), StreamPlayer::State::Stopped, WaitMs);
+        QCOMPARE(m_server.requests(u"/file.mp3"_s), before + 1);
     }
 
     // Step 5 against step 10: the engine's volume is cubic, (5/10)^3 in amplitude, on both
@@ -105,7 +107,7 @@ private Q_SLOTS:
         for (StreamPlayer *p : {&m_media, &m_real}) {
             double heard[2] = {};
             for (const int step : {10, 5}) {
-                setStep(step);
+                p->setVolume(p == &m_media ? 150 * step - 1500 : 10 * step); // its own scale
                 heard[step == 5] = play(p).toneAmplitude(ToneServer::ToneHz, From, To);
                 QVERIFY(stopAndHangUp(p));
             }
@@ -178,9 +180,7 @@ private Q_SLOTS:
     // stream, with line breaks and a bell that must not reach the desktop's media controls. A
     // dropped station is tried again; a stopped one's words are gone.
     void announcesReconnectsAndStops() {
-        m_server.setIcy("Radio\tPi\xc3\xb1"
-                        "ata",
-                        "Canci\xf3n\r\nde\x07prueba");
+        m_server.setIcy("Radio\tPiñata", "Canci\xf3n\r\nde\x07prueba");
         QVERIFY(toneHeard(play(&m_real)));
         QTRY_COMPARE_WITH_TIMEOUT(m_real.stationName() + u'|' + m_real.title(),
                                   u"Radio Piñata|Canción de prueba"_s, WaitMs);
@@ -192,14 +192,6 @@ private Q_SLOTS:
         QCOMPARE(m_server.liveListeners(), 1);
         QVERIFY(stopAndHangUp(&m_real));
         QCOMPARE(m_real.stationName() + m_real.title(), QString());
-    }
-
-    void aFileThatEndsIsNotFetchedAgain() {
-        const int before = m_server.requests(u"/file.mp3"_s);
-        QVERIFY(toneHeard(play(&m_media, u"/file.mp3"_s)));
-        // Stopped, not Reconnecting: nothing more is scheduled.
-        QTRY_COMPARE_WITH_TIMEOUT(m_media.state(), StreamPlayer::State::Stopped, WaitMs);
-        QCOMPARE(m_server.requests(u"/file.mp3"_s), before + 1);
     }
 
     void aStopBeforeTheEngineIsThereCancelsTheOpen() {
