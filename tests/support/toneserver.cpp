@@ -117,11 +117,10 @@ void ToneServer::readRequest(QTcpSocket *socket) {
         Listener &listener = m_live[socket];
         listener.icy = head.toLower().contains("icy-metadata: 1");
         listener.startedMs = QDateTime::currentMSecsSinceEpoch();
+        const QByteArray metaint = "icy-metaint: " + QByteArray::number(MetaInterval) + "\r\n";
         socket->write("HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-name: " + m_icyName +
                       "\r\nicy-br: 128\r\nCache-Control: no-cache\r\n" +
-                      (listener.icy ? "icy-metaint: " + QByteArray::number(MetaInterval) + "\r\n"
-                                    : QByteArray()) +
-                      "\r\n");
+                      (listener.icy ? metaint : QByteArray()) + "\r\n");
         sendLive(socket, listener);
     } // and /stall keeps the connection open and says nothing
 }
