@@ -7,8 +7,7 @@
 // possibly still being written. Only the first channel is kept.
 class WavCapture {
 public:
-    // An empty capture when the file is missing, has no complete header yet or holds another
-    // sample format.
+    // Empty when the file is missing, its header incomplete or its samples not float.
     static WavCapture read(const QString &path);
 
     // Until the engine closes the file, its lengths are placeholders.

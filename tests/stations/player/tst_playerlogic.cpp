@@ -9,8 +9,7 @@ using PlaylistParser::Kind;
 
 Q_DECLARE_METATYPE(PlaylistParser::Kind)
 
-// What the player decides without an engine: playlists, the volume's ends and
-// the pauses before a station is tried again.
+// What the player decides without an engine: playlists, volume ends, pauses before a retry.
 class TestPlayerLogic : public QObject {
     Q_OBJECT
 
