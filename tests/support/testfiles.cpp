@@ -31,8 +31,7 @@ QStringList tree(const QString &root) {
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        it.next();
-        const QString relative = QDir(root).relativeFilePath(it.filePath());
+        const QString relative = QDir(root).relativeFilePath(it.next());
         entries.append(it.fileInfo().isDir() ? relative + u'/' : relative);
     }
     entries.sort();
@@ -40,19 +39,14 @@ QStringList tree(const QString &root) {
 }
 
 bool copyProgramFolder(const QString &from, const QString &to) {
-    QDir target(to);
+    const QDir source(from), target(to);
     if (!target.mkpath(u"."_s))
         return false;
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    const QDir source(from);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = source.relativeFilePath(path);
-        if (relative.endsWith(u".ini"_s) && !relative.contains(u'/'))
+    for (const QString &entry : tree(from)) {
+        if (entry.endsWith(u".ini"_s) && !entry.contains(u'/'))
             continue;
-        if (it.fileInfo().isDir() ? !target.mkpath(relative)
-                                  : !QFile::copy(path, target.filePath(relative)))
+        if (entry.endsWith(u'/') ? !target.mkpath(entry)
+                                 : !QFile::copy(source.filePath(entry), target.filePath(entry)))
             return false;
     }
     return true;

@@ -1,6 +1,5 @@
 #include "webenginesetup.h"
 
-#include <QCoreApplication>
 #include <QTest>
 
 // Runs without an application object: the set-up is for before it exists.
@@ -8,23 +7,17 @@ class TestAdvertSetup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { qunsetenv("QTWEBENGINE_DISABLE_SANDBOX"); }
-
     // Other users keep the sandbox; root switches it off and says so once.
     void onlyRootSwitchesTheSandboxOffAndSaysSoOnce() {
+        qunsetenv("QTWEBENGINE_DISABLE_SANDBOX");
         QVERIFY(WebEngineSetup::prepare(false).isEmpty());
         QVERIFY(!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"));
-        const QString notice = WebEngineSetup::prepare(true);
-        QVERIFY(notice.contains(QStringLiteral("root")));
+        QVERIFY(WebEngineSetup::prepare(true).contains(QStringLiteral("root")));
         QCOMPARE(qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), QByteArray("1"));
         QVERIFY(WebEngineSetup::prepare(true).isEmpty());
         QCOMPARE(qgetenv("QTWEBENGINE_DISABLE_SANDBOX"), QByteArray("1"));
     }
 };
 
-int main(int argc, char **argv) {
-    TestAdvertSetup test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_APPLESS_MAIN(TestAdvertSetup)
 #include "tst_advertsetup.moc"

@@ -9,13 +9,9 @@ using PlaylistParser::Kind;
 
 Q_DECLARE_METATYPE(PlaylistParser::Kind)
 
-// What the player decides without an engine: playlists, the volume's ends and
-// the pauses before a station is tried again.
+// What the player decides without an engine: playlists, volume ends, pauses before a retry.
 class TestPlayerLogic : public QObject {
     Q_OBJECT
-
-private:
-    const QUrl m_base{u"http://radio.example/lists/station.asx"_s};
 
 private Q_SLOTS:
     void readsEachKind_data() {
@@ -67,6 +63,8 @@ private Q_SLOTS:
         QTest::newRow("hls is a stream, not a list")
             << QByteArray("#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:2\nseg0.ts\n")
             << Kind::Hls << QStringList{};
+        QTest::newRow("words, no addresses")
+            << QByteArray("just some words\nwww.example.com\n") << Kind::UrlList << QStringList{};
         QTest::newRow("web page") << QByteArray("<!DOCTYPE html><html><body>\n"
                                                 "http://a.example/\n</body></html>")
                                   << Kind::NotPlaylist << QStringList{};
@@ -78,7 +76,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, text);
         QFETCH(Kind, kind);
         QFETCH(QStringList, entries);
-        const PlaylistParser::Playlist playlist = PlaylistParser::parse(text, m_base);
+        const PlaylistParser::Playlist playlist =
+            PlaylistParser::parse(text, QUrl(u"http://radio.example/lists/station.asx"_s));
         QCOMPARE(playlist.kind, kind);
         QCOMPARE(playlist.entries, QUrl::fromStringList(entries));
     }
@@ -88,14 +87,8 @@ private Q_SLOTS:
     void keepsOnlyStreamAddressesItReads() {
         const QByteArray text = "[playlist]\nFile1=file:///etc/passwd\nFile2=/dev/zero\n"
                                 "File3=av://lavfi:sine\nFile4=edl://x\nFile5=https://ok.example/\n";
-        const PlaylistParser::Playlist pls =
-            PlaylistParser::parse(text, QUrl(u"file:///home/user/x.pls"_s));
-        QCOMPARE(pls.entries, QUrl::fromStringList({u"https://ok.example/"_s}));
-
-        const PlaylistParser::Playlist plain =
-            PlaylistParser::parse("just some words\nwww.example.com\n", m_base);
-        QCOMPARE(plain.kind, Kind::UrlList);
-        QVERIFY(plain.entries.isEmpty());
+        QCOMPARE(PlaylistParser::parse(text, QUrl(u"file:///home/user/x.pls"_s)).entries,
+                 QUrl::fromStringList({u"https://ok.example/"_s}));
 
         // Which addresses it reads itself, rather than the engine.
         QVERIFY(PlaylistParser::isOwnKind(QUrl(u"http://a.example/Live.ASX"_s)));
@@ -111,42 +104,38 @@ private Q_SLOTS:
 
     // Moments are plain numbers here: the policy keeps no clock of its own.
     void reconnectPausesGrowAndStartShortAgain() {
-        const auto afterFailure = [](ReconnectPolicy &policy, qint64 nowMs) {
-            return policy.failed(nowMs).value_or(-1);
-        };
         ReconnectPolicy policy;
+        const auto failed = [&](qint64 nowMs) { return policy.failed(nowMs).value_or(-1); };
         policy.restart();
-        QCOMPARE(afterFailure(policy, 0), -1);
+        QCOMPARE(failed(0), -1);
         // Having played is not enough: a file that ends is no live station.
         policy.playingFrom(0);
-        QCOMPARE(afterFailure(policy, 60000), -1);
+        QCOMPARE(failed(60000), -1);
 
         // While nothing plays, each pause doubles up to a limit.
         QList<int> pauses{policy.dropped(0)};
         for (int i = 0; i < 6; ++i)
-            pauses.append(afterFailure(policy, 0));
+            pauses.append(failed(0));
         QCOMPARE(pauses, (QList<int>{1000, 2000, 4000, 8000, 16000, 30000, 30000}));
 
         // Playing long enough starts the pauses short again.
         policy.restart();
-        QCOMPARE(policy.dropped(0), 1000);
-        QCOMPARE(afterFailure(policy, 0), 2000);
+        QCOMPARE((QList<int>{policy.dropped(0), failed(0)}), (QList<int>{1000, 2000}));
         policy.playingFrom(100000);
         QCOMPARE(policy.dropped(100000 + ReconnectPolicy::SteadyPlayMs - 1), 4000);
         policy.playingFrom(200000);
         QCOMPARE(policy.dropped(200000 + ReconnectPolicy::SteadyPlayMs), 1000);
         // What played before the last drop counts no more.
-        QCOMPARE(afterFailure(policy, 900000), 2000);
+        QCOMPARE(failed(900000), 2000);
 
         // After a sleep the pauses start short, and a station that played is tried again even
         // if the first try fails, as the network may not be up yet.
         policy.restart();
         policy.playingFrom(0);
         policy.resume();
-        QCOMPARE(afterFailure(policy, 1), 1000);
-        QCOMPARE(afterFailure(policy, 2), 2000);
+        QCOMPARE((QList<int>{failed(1), failed(2)}), (QList<int>{1000, 2000}));
         policy.resume();
-        QCOMPARE(afterFailure(policy, 3), 1000);
+        QCOMPARE(failed(3), 1000);
     }
 };
 
