@@ -104,7 +104,19 @@ QList<Window> DesktopSession::findWindows(const QStringList &searchArguments) co
     static const QRegularExpression shell(
         u"X=(-?\\d+)\\nY=(-?\\d+)\\nWIDTH=([1-9]\\d*)\\nHEIGHT=([1-9]\\d*)"_s);
     QList<Window> found;
-    const QByteArray ids = run(u"xdotool"_s, QStringList{u"search"_s} + searchArguments);
+    // xdotool gives up at the first window that goes while it walks the tree (the web engine's
+    // come and go as it starts); asked again, it walks the windows that stay.
+    QByteArray ids;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QProcess search;
+        search.setProcessEnvironment(environment());
+        search.start(u"xdotool"_s, QStringList{u"search"_s} + searchArguments);
+        if (!search.waitForFinished(15000))
+            break;
+        ids = search.readAllStandardOutput();
+        if (!search.readAllStandardError().contains("X Error"))
+            break;
+    }
     for (const QString &id : QString::fromLatin1(ids).split(u'\n', Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch m = shell.match(
             QString::fromLatin1(run(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, id})));
