@@ -118,6 +118,14 @@ struct Row {
     QString notes;
 };
 
+// The memory goals against Goodvibes, the same side by side and with each player by itself.
+Row memoryRow(const QString &figure, bool proportional) {
+    Row row(figure, u"MiB"_s, u"Goodvibes"_s);
+    row.maxRatio = proportional ? 0.6 : 0.85;
+    row.goal = proportional ? u"≤ 0.6 ×"_s : u"≤ 0.85 ×"_s;
+    return row;
+}
+
 QString number(double value, int decimals = 1) {
     return QString::number(value, 'f', decimals);
 }
@@ -482,12 +490,8 @@ void Bench::play() {
     cpu.maxRatio = 2.0;
     cpu.oursLimit = 3.0;
     cpu.goal = u"≤ 2 × and < 3 %"_s;
-    Row pss(u"memory while playing, proportional (Pss), own process"_s, u"MiB"_s, u"Goodvibes"_s);
-    pss.maxRatio = 0.6;
-    pss.goal = u"≤ 0.6 ×"_s;
-    Row uss(u"memory while playing, private (Uss), own process"_s, u"MiB"_s, u"Goodvibes"_s);
-    uss.maxRatio = 0.85;
-    uss.goal = u"≤ 0.85 ×"_s;
+    Row pss = memoryRow(u"memory while playing, proportional (Pss), own process"_s, true);
+    Row uss = memoryRow(u"memory while playing, private (Uss), own process"_s, false);
     Row tree(u"process tree (Pss, helpers included) 40 s after the options panel closed"_s,
              u"MiB"_s, u"the same before it opened"_s);
     tree.maxRatio = 1.2;
@@ -612,21 +616,12 @@ void Bench::alone() {
     constexpr int Seconds = 20;
     std::printf("alone: %d runs of %d s, each player by itself\n", playRuns, Seconds);
     std::fflush(stdout);
-    Row pss(u"memory while playing alone, proportional (Pss), own process"_s, u"MiB"_s,
-            u"Goodvibes"_s);
-    pss.maxRatio = 0.6;
-    pss.goal = u"≤ 0.6 ×"_s;
-    Row uss(u"memory while playing alone, private (Uss), own process"_s, u"MiB"_s, u"Goodvibes"_s);
-    uss.maxRatio = 0.85;
-    uss.goal = u"≤ 0.85 ×"_s;
+    Row pss = memoryRow(u"memory while playing alone, proportional (Pss), own process"_s, true);
+    Row uss = memoryRow(u"memory while playing alone, private (Uss), own process"_s, false);
     // Not ours: what any player on this libmpv holds, set against the goals above.
-    Row floorPss(u"libmpv by itself playing the station (bench_libmpv), Pss"_s, u"MiB"_s,
-                 u"Goodvibes"_s);
-    floorPss.maxRatio = 0.6;
+    Row floorPss = memoryRow(u"libmpv by itself playing the station (bench_libmpv), Pss"_s, true);
     floorPss.goal = u"(the Pss goal: ≤ 0.6 ×)"_s;
-    Row floorUss(u"libmpv by itself playing the station (bench_libmpv), Uss"_s, u"MiB"_s,
-                 u"Goodvibes"_s);
-    floorUss.maxRatio = 0.85;
+    Row floorUss = memoryRow(u"libmpv by itself playing the station (bench_libmpv), Uss"_s, false);
     floorUss.goal = u"(the Uss goal: ≤ 0.85 ×)"_s;
     const auto measure = [this](Running &player, QList<double> &pssOf, QList<double> &ussOf) {
         if (!waitUntil([this] { return m_server->liveListeners() >= 1; })) {
