@@ -7,6 +7,8 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -21,6 +23,10 @@ template<typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 constexpr quint32 StateRemove = 0;
 constexpr quint32 StateAdd = 1;
 constexpr quint32 SourceApplication = 1;
+// WM_HINTS: nine 32-bit fields; the second flag says the third field, the state to map in, is set.
+constexpr std::size_t HintFields = 9;
+constexpr quint32 StateHint = 1u << 1;
+constexpr quint32 NormalState = 1;
 
 xcb_connection_t *x11Connection() {
     const auto *x11 =
@@ -103,4 +109,25 @@ bool TaskbarEntry::isSkipped() const {
     const xcb_atom_t skipAtom = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
     return netWmState(c, xcb_window_t(m_window->winId()), atom(c, "_NET_WM_STATE"))
         .contains(skipAtom);
+}
+
+void TaskbarEntry::mapNormalNextTime() {
+    xcb_connection_t *c = x11Connection();
+    if (!c || !m_window)
+        return;
+    const xcb_window_t window = xcb_window_t(m_window->winId());
+    std::array<quint32, HintFields> hints{};
+    const Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, HintFields),
+        nullptr));
+    if (reply && reply->format == 32) {
+        const std::size_t fields = std::min<std::size_t>(
+            std::size_t(xcb_get_property_value_length(reply.get())) / sizeof(quint32), HintFields);
+        std::memcpy(hints.data(), xcb_get_property_value(reply.get()), fields * sizeof(quint32));
+    }
+    hints[0] |= StateHint;
+    hints[2] = NormalState;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+                        quint32(HintFields), hints.data());
+    xcb_flush(c);
 }

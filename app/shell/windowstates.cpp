@@ -4,17 +4,8 @@
 
 #include <QCursor>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QMenu>
-#include <QtGui/qguiapplication_platform.h>
 #include <QWidget>
-
-#include <xcb/xcb.h>
-
-#include <algorithm>
-#include <array>
-#include <cstdlib>
-#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -22,37 +13,6 @@ namespace {
 
 // The tray record's tip held 63 characters and its terminating zero.
 constexpr qsizetype TipLength = 63;
-
-// WM_HINTS: nine 32-bit fields; the second flag says the third field, the state to map in, is set.
-constexpr std::size_t HintFields = 9;
-constexpr quint32 StateHint = 1u << 1;
-constexpr quint32 NormalState = 1;
-
-// A minimize leaves the window asking to be mapped iconic, and a restore by the window manager
-// never takes that back; mapped again from the tray, the window would stay out of sight.
-void askToBeMappedNormal(const QWidget &window) {
-    const auto *x11 =
-        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
-    if (!c)
-        return;
-    const xcb_window_t id = xcb_window_t(window.winId());
-    std::array<quint32, HintFields> hints{};
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, HintFields),
-        nullptr);
-    if (reply && reply->format == 32) {
-        const std::size_t fields = std::min<std::size_t>(
-            std::size_t(xcb_get_property_value_length(reply)) / sizeof(quint32), HintFields);
-        std::memcpy(hints.data(), xcb_get_property_value(reply), fields * sizeof(quint32));
-    }
-    std::free(reply);
-    hints[0] |= StateHint;
-    hints[2] = NormalState;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
-                        quint32(HintFields), hints.data());
-    xcb_flush(c);
-}
 
 } // namespace
 
@@ -161,7 +121,7 @@ void WindowStates::showFromTray() {
     // Back in the task list too, or a later minimize would lose the window.
     m_taskbarEntry.setListed(true);
     m_inTray = false;
-    askToBeMappedNormal(*m_window);
+    m_taskbarEntry.mapNormalNextTime();
     // The window manager may have restored a minimized window behind the
     // toolkit's back; a stale minimized state would map it iconic, out of sight.
     m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
