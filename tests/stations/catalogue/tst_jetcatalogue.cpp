@@ -25,8 +25,7 @@ namespace {
 
 const QString sampleDir = QStringLiteral(SV_SOURCE_DIR "/tests/data/jet3");
 
-// Every row a query gives as our reader returns it, the column names first; as mdb-export prints
-// it, an empty text is nothing, as Null is.
+// A query's rows, the column names first; as mdb-export prints them, an empty text is nothing.
 Rows readBack(TableCatalogue &catalogue, const QString &query, bool asMdbExport = false) {
     CatalogueRecordset rs = catalogue.openRecordset(query);
     const QStringList columns = rs.columnNames();
@@ -90,9 +89,6 @@ const Rows stationRows = {
 
 } // namespace
 
-// Jet 3 files: the Access 97 samples and our writer's output, read by mdbtools and by our
-// reader; what cannot be read is refused with a clear message. Queries and the window's lists
-// on top of them.
 class TestJetCatalogue : public QObject {
     Q_OBJECT
 
@@ -107,8 +103,8 @@ class TestJetCatalogue : public QObject {
     QString path(const QString &name) const { return m_dir.filePath(name); }
     std::unique_ptr<TableCatalogue> open(const Row &countries) {
         const QString f = path(u"RadioStore.mdb"_s);
-        return TestFiles::write(f, catalogueBytes(countries, stationRows)) ? JetCatalogue::open(f)
-                                                                           : nullptr;
+        TestFiles::write(f, catalogueBytes(countries, stationRows));
+        return JetCatalogue::open(f);
     }
 
     // Fills and restores the lists from a catalogue, as start-up does after the settings.
@@ -180,9 +176,8 @@ private Q_SLOTS:
         QCOMPARE(readBack(*catalogue, u"Select * from Paises"_s).mid(1),
                  (Rows{{u"España"_s}, {u"Perú"_s}, {std::nullopt}}));
 
-        // Refused: text outside the code page, longer than a column holds, or one of the five
-        // bytes the code page leaves undefined (they read back as C1 controls, which no other
-        // program reads alike).
+        // Refused: text outside the code page, too long, or a byte the code page leaves undefined
+        // (they read back as C1 controls, which no other program reads alike).
         JetWriter writer;
         writer.addTable(u"Radios"_s, {u"NombreRadio"_s});
         for (const auto &[text, message] : {std::pair{u"日本の放送"_s, u"1252"_s},
