@@ -43,9 +43,9 @@ Rows readBack(TableCatalogue &catalogue, const QString &query, bool asMdbExport 
 QByteArray mdbTool(const QString &tool, const QStringList &arguments) {
     QProcess p;
     p.start(tool, arguments);
-    const bool ran = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit;
-    return ran && p.exitCode() == 0 ? p.readAllStandardOutput()
-                                    : "<failed> " + p.readAllStandardError();
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+               ? p.readAllStandardOutput()
+               : "<failed> " + p.readAllStandardError();
 }
 
 // As mdb-export prints a table, the column names first.
@@ -53,7 +53,6 @@ Rows exported(const QString &file, const QString &table) {
     return CsvReader::parse(mdbTool(u"mdb-export"_s, {file, table}));
 }
 
-// The message of what the call throws; empty when it throws nothing.
 QString errorOf(const std::function<void()> &f) {
     try {
         f();
@@ -63,7 +62,6 @@ QString errorOf(const std::function<void()> &f) {
     return {};
 }
 
-// What opening gives: empty when the file opened, else the error's message.
 QString openError(const QString &path,
                   const QString &password = QString::fromUtf16(CataloguePassword)) {
     return errorOf([&] { JetCatalogue::open(path, password); });
@@ -122,9 +120,9 @@ class TestJetCatalogue : public QObject {
 
 private Q_SLOTS:
 
-    // Deleted rows, every column type, encoded pages, a password set. Jet opens a file without
-    // a password whatever password is given.
-    void readsAccessFilesAsMdbExportPrintsThem() {
+    // Deleted rows, every column type, encoded pages, a password set, read as mdb-export prints
+    // them; Jet opens a file without a password whatever password is given. The rest is refused.
+    void readsJet3AndRefusesTheRest() {
         for (const auto &[file, password] :
              {std::pair{u"delTestV1997.mdb"_s, QString::fromUtf16(CataloguePassword)},
               {u"testV1997.mdb"_s, u"x"_s},
@@ -139,6 +137,46 @@ private Q_SLOTS:
             for (const QString &table : tables)
                 QCOMPARE(readBack(*catalogue, u"Select * from [%1]"_s.arg(table), true),
                          exported(mdb, table));
+        }
+
+        QVERIFY(openError(path(u"missing.mdb"_s)).startsWith(u"No se encuentra"_s));
+        QVERIFY(openError(m_dir.path()).contains(u"no es un archivo"_s));
+        // The program's password, and the sample's wrong by case, in the last place or by one more.
+        const QString sample = sampleDir + u"/delTestV1997_pw-derived.mdb"_s;
+        for (const QString &wrong :
+             {u"Kal7.dvQ42"_s, u"clave97jet"_s, u"Clave97Jeu"_s, u"Clave97Jetx"_s})
+            QVERIFY2(openError(sample, wrong).contains(u"contraseña"_s), qPrintable(wrong));
+        JetWriter(u"Kal7.dvQ42x"_s).writeFile(path(u"pw.mdb"_s));
+        QVERIFY(openError(path(u"pw.mdb"_s)).contains(u"contraseña"_s));
+
+        // Not Jet 3, said in words; then refused as damaged: a file cut inside a page or at its
+        // end; the catalogue definition page; page 3's usage maps, Paises' (row 2) ending where it
+        // starts or the catalogue's (row 0) listing pages past the end; a row past its page; a
+        // table definition cut short.
+        const std::pair<std::function<void(QByteArray &)>, QString> damages[] = {
+            {[](QByteArray &b) { b.clear(); }, u"no es una base de datos"_s},
+            {[](QByteArray &b) { b[0x14] = 0x01; }, u"Jet 4"_s},
+            {[](QByteArray &b) { b.replace(4, 17, "Standard ACE DB\0\x02"_ba); }, u"ACE"_s},
+            {[](QByteArray &b) { b.chop(100); }, {}},
+            {[](QByteArray &b) { b.chop(2048); }, {}},
+            {[](QByteArray &b) { b[2 * 2048] = 0x01; }, {}},
+            {[](QByteArray &b) { b.replace(3 * 2048 + 14, 2, b.mid(3 * 2048 + 12, 2)); }, {}},
+            {[](QByteArray &b) {
+                 b[3 * 2048 + qFromLittleEndian<quint16>(b.data() + 3 * 2048 + 10) + 1] = 0x40;
+             },
+             {}},
+            {[](QByteArray &b) { qToLittleEndian<quint16>(0x1FFF, b.data() + 4 * 2048 + 10); }, {}},
+            {[](QByteArray &b) { qToLittleEndian<quint16>(200, b.data() + 5 * 2048 + 25); }, {}}};
+        const QString file = path(u"RadioStore.mdb"_s);
+        for (const auto &[damage, expected] : damages) {
+            QByteArray bytes = catalogueBytes({u"España"_s, u"Perú"_s},
+                                              {{u"España"_s, u"COPE"_s, u"http://a/"_s, u"RP"_s}});
+            damage(bytes);
+            QVERIFY(TestFiles::write(file, bytes));
+            const QString message = openError(file);
+            QVERIFY2(message.contains(expected.isEmpty() ? u"dañado"_s : expected) &&
+                         message.contains(file),
+                     qPrintable(message));
         }
     }
 
@@ -184,22 +222,20 @@ private Q_SLOTS:
                                             {QString(256, u'a'), u"255"_s},
                                             {u"Radio \u0081"_s, u"1252"_s}})
             QVERIFY(errorOf([&] { writer.addRow(u"Radios"_s, {text}); }).contains(message));
-    }
 
-    void buildsCatalogueFromCsv() {
-        // An empty field has no value; "" is an empty text. Quoting: in mdb-export's output, above.
+        // CSV: an empty field is Null, "" an empty text (quoting: mdb-export's output above).
         QCOMPARE(CsvReader::parse("\xEF\xBB\xBF,\"\"\r\n\núltimo,sin fin"),
                  (Rows{{std::nullopt, QString()}, {u"último"_s, u"sin fin"_s}}));
 
         const QByteArray header = "Pais,NombreRadio,URLRadio,Medio\n";
-        const QString file = path(u"fromcsv.mdb"_s);
+        const QString fromCsv = path(u"fromcsv.mdb"_s);
         CatalogueCsv::toWriter(header + "Perú,RPP,http://rpp/,WMP\nEspaña,COPE,http://cope/,RP\n"
                                         "PERÚ,Exitosa,http://exitosa/,WMP\n"
                                         "España,\"Radio L'Estel\",http://estel/,\n")
-            .writeFile(file);
+            .writeFile(fromCsv);
         // Each country once, as first written, in the order met.
-        QCOMPARE(exported(file, u"Paises"_s).mid(1), (Rows{{u"Perú"_s}, {u"España"_s}}));
-        QCOMPARE(exported(file, u"Radios"_s).mid(4),
+        QCOMPARE(exported(fromCsv, u"Paises"_s).mid(1), (Rows{{u"Perú"_s}, {u"España"_s}}));
+        QCOMPARE(exported(fromCsv, u"Radios"_s).mid(4),
                  (Rows{{u"España"_s, u"Radio L'Estel"_s, u"http://estel/"_s, std::nullopt}}));
 
         const std::pair<QByteArray, QString> refused[] = {
@@ -224,54 +260,11 @@ private Q_SLOTS:
                  source);
     }
 
-    void refusesWhatItCannotOpen() {
-        QVERIFY(openError(path(u"missing.mdb"_s)).startsWith(u"No se encuentra"_s));
-        QVERIFY(openError(m_dir.path()).contains(u"no es un archivo"_s));
-        // The program's password, and the sample's wrong by case, in the last place or by one more.
-        const QString sample = sampleDir + u"/delTestV1997_pw-derived.mdb"_s;
-        for (const QString &wrong :
-             {u"Kal7.dvQ42"_s, u"clave97jet"_s, u"Clave97Jeu"_s, u"Clave97Jetx"_s})
-            QVERIFY2(openError(sample, wrong).contains(u"contraseña"_s), qPrintable(wrong));
-        // Our writer keeps the password it is given.
-        JetWriter(u"Kal7.dvQ42x"_s).writeFile(path(u"pw.mdb"_s));
-        QVERIFY(openError(path(u"pw.mdb"_s)).contains(u"contraseña"_s));
-
-        // Not Jet 3, said in words; then what would send libmdb astray, refused as damaged: a
-        // file cut inside a page or at its end; the catalogue definition page; page 3's usage
-        // maps, where Paises' map (row 2) ends where it starts, or the catalogue's (row 0) lists
-        // pages far past the end; a row past its page; a table definition cut short.
-        const std::pair<std::function<void(QByteArray &)>, QString> damages[] = {
-            {[](QByteArray &b) { b.clear(); }, u"no es una base de datos"_s},
-            {[](QByteArray &b) { b[0x14] = 0x01; }, u"Jet 4"_s},
-            {[](QByteArray &b) { b.replace(4, 17, "Standard ACE DB\0\x02"_ba); }, u"ACE"_s},
-            {[](QByteArray &b) { b.chop(100); }, {}},
-            {[](QByteArray &b) { b.chop(2048); }, {}},
-            {[](QByteArray &b) { b[2 * 2048] = 0x01; }, {}},
-            {[](QByteArray &b) { b.replace(3 * 2048 + 14, 2, b.mid(3 * 2048 + 12, 2)); }, {}},
-            {[](QByteArray &b) {
-                 b[3 * 2048 + qFromLittleEndian<quint16>(b.data() + 3 * 2048 + 10) + 1] = 0x40;
-             },
-             {}},
-            {[](QByteArray &b) { qToLittleEndian<quint16>(0x1FFF, b.data() + 4 * 2048 + 10); }, {}},
-            {[](QByteArray &b) { qToLittleEndian<quint16>(200, b.data() + 5 * 2048 + 25); }, {}}};
-        const QString file = path(u"RadioStore.mdb"_s);
-        for (const auto &[damage, expected] : damages) {
-            QByteArray bytes = catalogueBytes({u"España"_s, u"Perú"_s},
-                                              {{u"España"_s, u"COPE"_s, u"http://a/"_s, u"RP"_s}});
-            damage(bytes);
-            QVERIFY(TestFiles::write(file, bytes));
-            const QString message = openError(file);
-            QVERIFY2(message.contains(expected.isEmpty() ? u"dañado"_s : expected) &&
-                         message.contains(file),
-                     qPrintable(message));
-        }
-    }
-
     // Jet's general order: letter case does not count, an accented letter sorts right after its
     // base letter, an apostrophe is passed over, Null comes first and equal texts keep the stored
     // order. Comparisons ignore letter case; Null equals nothing, not even ''. A catalogue without
     // the table or column asked for is refused, the message saying which.
-    void runsQueriesAsJetDoes() {
+    void queriesAndListsFollowJet() {
         auto c = open({u"perú"_s, u"PERU"_s, u"Peru"_s, u"Panamá"_s, u"Paraguay"_s, u"España"_s,
                        u"Estonia"_s, u"ecuador"_s, u"Éire"_s, u"L'Île"_s, u"Líbano"_s,
                        u"Lituania"_s, u"Ñandú"_s, u"Nauru"_s, u"Nuevo"_s, std::nullopt, QString()});
@@ -289,11 +282,9 @@ private Q_SLOTS:
              {std::pair{u"Select * from Emisoras"_s, u"la tabla «Emisoras»"_s},
               {u"Select * from Radios where Region = 'x'"_s, u"la columna «Region»"_s}})
             QVERIFY(errorOf([&] { c->openRecordset(query); }).contains(u"no tiene "_s + missing));
-    }
 
-    // Saved country and station, and what start-up selects; the saved station is sought in
-    // whatever country start-up selected. Then look-ups and picks, and failures once closed.
-    void listsFollowTheCatalogue() {
+        // Saved country and station, and what start-up selects; the saved station is sought in
+        // whatever country start-up selected. Then look-ups and picks, and failures once closed.
         startUp({}, u"España"_s);
         QCOMPARE(m->cboPaises.count() + m->cboRadios.count(), 0);
         QVERIFY(m->session.currentCountry().isEmpty());
@@ -316,14 +307,14 @@ private Q_SLOTS:
                                       u"COPE"_s, u"COPE"_s, QString(), u"Sin dirección"_s}));
 
         // Found by letter case alone, apostrophes and all; the first of two of one name wins.
-        constexpr auto RP = PlayerKind::RealAudio;
+        const CatalogueStation cope{u"http://cope-1/"_s, PlayerKind::RealAudio};
         m->lists.LeeDatos(u"l'alt 'd' urgell"_s);
         QCOMPARE(m->session.resolved().address, u"http://urgell/"_s);
         m->lists.LeeDatos(u"COPE"_s);
-        QCOMPARE(m->session.resolved(), (CatalogueStation{u"http://cope-1/"_s, RP}));
+        QCOMPARE(m->session.resolved(), cope);
         // A station without an address fails, and keeps the last good pair.
         QVERIFY_THROWS_EXCEPTION(CatalogueError, m->lists.LeeDatos(u"Sin dirección"_s));
-        QCOMPARE(m->session.resolved(), (CatalogueStation{u"http://cope-1/"_s, RP}));
+        QCOMPARE(m->session.resolved(), cope);
 
         // After start-up a pick, even of the entry already shown, selects the first station.
         m->cboRadios.setCurrentIndex(3);

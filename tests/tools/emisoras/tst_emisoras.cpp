@@ -27,8 +27,7 @@ struct Result {
     QString out, err;
 };
 
-// The catalogue as the program reads it: the countries in their order, then every station as
-// stored, "País|Nombre|URL|Medio".
+// As the program reads it: the countries in order, then every station, "País|Nombre|URL|Medio".
 QStringList programView(const QString &path) {
     const std::unique_ptr<TableCatalogue> c = JetCatalogue::open(path);
     const auto rows = [&](const QString &query) {
@@ -65,8 +64,7 @@ class TestEmisoras : public QObject {
     QTemporaryDir m_dir;
     QString m_catalogue = m_dir.filePath(u"RadioStore.mdb"_s);
 
-    // The tool, from a folder of its own, on the catalogue beside it, as a user runs it from the
-    // program's folder; events keep flowing, so the test's own server answers.
+    // From a folder of its own, as from the program's; events flow so the test's server answers.
     Result run(const QStringList &arguments) {
         QProcess p;
         QSignalSpy finished(&p, &QProcess::finished);
@@ -128,7 +126,6 @@ private Q_SLOTS:
         // Removing the last station of a country removes the country.
         QCOMPARE(run({u"quitar"_s, u"uruguay"_s, u"el espectador"_s}).code, 0);
         QCOMPARE(run({u"quitar"_s, u"España"_s, u"No existe"_s}).code, 1);
-        // The Null address reads back as Null, the empty name as an empty text.
         QCOMPARE(programView(m_catalogue),
                  (QStringList{u"Argentina, Côte d'Ivoire, España"_s,
                               u"España|Cadena SER|http://ser/a|WMP"_s,
