@@ -136,9 +136,32 @@ private Q_SLOTS:
         QCOMPARE(run({u"listar"_s}).out, u"Argentina\nCôte d'Ivoire\nEspaña\n"_s);
         const Result r = run({u"--catalogo"_s, file(u"otro.mdb"_s), u"listar"_s});
         QVERIFY2(r.code == 1 && r.err.contains(u"otro.mdb"_s), qPrintable(r.err));
+
+        // A change killed before the rename leaves the old catalogue.
+        const QByteArray last = TestFiles::read(m_catalogue);
+        const QByteArray changed = CatalogueFixture::catalogueBytes(
+            {u"España"_s}, {{u"España"_s, u"Nueva"_s, u"http://nueva/"_s, u"WMP"_s}});
+
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // A throw ends the child by abort, which fails the test as an exit would.
+            CatalogueReplacement::replace(m_catalogue, changed, [] { ::raise(SIGKILL); });
+            ::_exit(3);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QCOMPARE(TestFiles::read(m_catalogue), last);
+        QCOMPARE(TestFiles::read(CatalogueReplacement::pendingPath(m_catalogue)), changed);
+
+        // The next change starts afresh over what the killed one left.
+        QCOMPARE(run({u"agregar"_s, u"España"_s, u"Otra"_s, u"http://otra/"_s}).code, 0);
+        QVERIFY(!QFile::exists(CatalogueReplacement::pendingPath(m_catalogue)));
+        QCOMPARE(programView(m_catalogue).mid(7), QStringList{u"España|Otra|http://otra/|WMP"_s});
     }
 
-    void playlistsOfEachKindAreImported() {
+    void playlistsAndTheDirectoryAreImported() {
         // The file and its options, the import's report (none when refused), the file's text.
         const std::pair<std::pair<QStringList, QString>, QByteArray> imports[] = {
             {{{u"lista.m3u"_s, u"--pais"_s, u"España"_s}, tally.arg(2).arg(2).arg(1)},
@@ -170,19 +193,6 @@ private Q_SLOTS:
                      qPrintable(r.out + r.err));
         }
 
-        // Entries in the order of their files, after what was there.
-        QCOMPARE(programView(m_catalogue).first(),
-                 u"Argentina, Chile, Côte d'Ivoire, España, Perú"_s);
-        QCOMPARE(programView(m_catalogue).mid(5),
-                 (QStringList{u"España|Radio Uno, la primera|http://uno/live|WMP"_s,
-                              u"España|http://sin-titulo/|http://sin-titulo/|WMP"_s,
-                              u"Perú|Café FM|http://uno/|WMP"_s, u"Perú|Dos|http://dos/|WMP"_s,
-                              u"Perú|Tres & Co|https://tres/s|WMP"_s,
-                              u"Perú|rtsp://cuatro/s|rtsp://cuatro/s|WMP"_s,
-                              u"Chile|Bío-Bío|http://biobio/|RP"_s}));
-    }
-
-    void aCountryIsImportedFromTheDirectory() {
         ToneServer server(m_dir.path());
         QVERIFY(server.start());
         const QString directory = server.url({}).toString();
@@ -212,13 +222,21 @@ private Q_SLOTS:
         answer("200 OK",
                QJsonDocument(QJsonArray{entry(u"Radio Bremen"_s, x, x, 1, u"DE"_s)}).toJson());
         QCOMPARE(run({u"radio-browser"_s, u"DE"_s, u"--servidor"_s, directory}).code, 0);
-        // Under the catalogue's own spelling of the country, the resolved address preferred.
-        // Neither the broken station, the other country's nor the one past the limit.
+        // Entries in the order of their files, after what was there. From the directory: under
+        // the catalogue's own spelling of the country, the resolved address preferred; neither
+        // the broken station, the other country's nor the one past the limit.
         const QStringList seen = programView(m_catalogue);
-        QCOMPARE(seen.first(), u"Alemania, Argentina, Côte d'Ivoire, España"_s);
-        QCOMPARE(seen.mid(5), (QStringList{u"Argentina|Radio Mitre|https://m/m.mp3|WMP"_s,
-                                           u"Argentina|La 100|http://la100/|WMP"_s,
-                                           u"Alemania|Radio Bremen|http://x/|WMP"_s}));
+        QCOMPARE(seen.first(), u"Alemania, Argentina, Chile, Côte d'Ivoire, España, Perú"_s);
+        QCOMPARE(seen.mid(5),
+                 (QStringList{u"España|Radio Uno, la primera|http://uno/live|WMP"_s,
+                              u"España|http://sin-titulo/|http://sin-titulo/|WMP"_s,
+                              u"Perú|Café FM|http://uno/|WMP"_s, u"Perú|Dos|http://dos/|WMP"_s,
+                              u"Perú|Tres & Co|https://tres/s|WMP"_s,
+                              u"Perú|rtsp://cuatro/s|rtsp://cuatro/s|WMP"_s,
+                              u"Chile|Bío-Bío|http://biobio/|RP"_s,
+                              u"Argentina|Radio Mitre|https://m/m.mp3|WMP"_s,
+                              u"Argentina|La 100|http://la100/|WMP"_s,
+                              u"Alemania|Radio Bremen|http://x/|WMP"_s}));
 
         // Failures say so and leave the catalogue as it was.
         const QByteArray before = TestFiles::read(m_catalogue);
@@ -229,30 +247,6 @@ private Q_SLOTS:
         QVERIFY2(r.code == 1 && r.err.contains(u"No se puede consultar el directorio"_s),
                  qPrintable(r.err));
         QCOMPARE(TestFiles::read(m_catalogue), before);
-    }
-
-    void aKillBeforeTheRenameLeavesTheOldCatalogue() {
-        const QByteArray original = TestFiles::read(m_catalogue);
-        const QByteArray changed = CatalogueFixture::catalogueBytes(
-            {u"España"_s}, {{u"España"_s, u"Nueva"_s, u"http://nueva/"_s, u"WMP"_s}});
-
-        const pid_t child = fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            // A throw ends the child by abort, which fails the test as an exit would.
-            CatalogueReplacement::replace(m_catalogue, changed, [] { ::raise(SIGKILL); });
-            ::_exit(3);
-        }
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-        QCOMPARE(TestFiles::read(m_catalogue), original);
-        QCOMPARE(TestFiles::read(CatalogueReplacement::pendingPath(m_catalogue)), changed);
-
-        // The next change starts afresh over what the killed one left.
-        QCOMPARE(run({u"agregar"_s, u"España"_s, u"Otra"_s, u"http://otra/"_s}).code, 0);
-        QVERIFY(!QFile::exists(CatalogueReplacement::pendingPath(m_catalogue)));
-        QCOMPARE(programView(m_catalogue).mid(5), QStringList{u"España|Otra|http://otra/|WMP"_s});
     }
 };
 
