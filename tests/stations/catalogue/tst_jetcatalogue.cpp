@@ -48,7 +48,6 @@ QByteArray mdbTool(const QString &tool, const QStringList &arguments) {
                : "<failed> " + p.readAllStandardError();
 }
 
-// As mdb-export prints a table, the column names first.
 Rows exported(const QString &file, const QString &table) {
     return CsvReader::parse(mdbTool(u"mdb-export"_s, {file, table}));
 }
@@ -71,7 +70,6 @@ const Row countryRows = {u"Perú"_s, u"España"_s, u"d'Andorra"_s, u"Chile"_s, u
 
 const Rows stationRows = {
     {u"España"_s, u"Cadena SER"_s, u"http://ser/"_s, u"WMP"_s},
-    {u"España"_s, u"Radio L'Estel"_s, u"http://estel/"_s, u"RP"_s},
     {u"España"_s, u"L'Alt 'd' Urgell"_s, u"http://urgell/"_s, u"WMP"_s},
     {u"España"_s, u"COPE"_s, u"http://cope-1/"_s, u"RP"_s},
     {u"España"_s, u"COPE"_s, u"http://cope-2/"_s, u"WMP"_s},
@@ -208,9 +206,9 @@ private Q_SLOTS:
         // A row of one Null prints as a blank line; the count tells it is there.
         QCOMPARE(mdbTool(u"mdb-count"_s, {file, u"Paises"_s}).trimmed().toInt(), 3);
         const std::unique_ptr<TableCatalogue> catalogue = JetCatalogue::open(file);
-        QCOMPARE(readBack(*catalogue, u"Select * from Radios"_s).mid(1), stations);
-        QCOMPARE(exported(file, u"Radios"_s),
-                 readBack(*catalogue, u"Select * from Radios"_s, true));
+        const QString all = u"Select * from Radios"_s;
+        QCOMPARE(readBack(*catalogue, all).mid(1), stations);
+        QCOMPARE(exported(file, u"Radios"_s), readBack(*catalogue, all, true));
         QCOMPARE(readBack(*catalogue, u"Select * from Paises"_s).mid(1),
                  (Rows{{u"España"_s}, {u"Perú"_s}, {std::nullopt}}));
 
@@ -255,9 +253,7 @@ private Q_SLOTS:
         // The build writes the program's catalogue from data/radios.csv this way.
         const Rows source = CsvReader::parse(TestFiles::read(SV_SOURCE_DIR "/data/radios.csv"_L1));
         QVERIFY(source.size() > 1);
-        QCOMPARE(readBack(*JetCatalogue::open(SV_PROGRAM_DIR "/RadioStore.mdb"_L1),
-                          u"Select * from Radios"_s),
-                 source);
+        QCOMPARE(readBack(*JetCatalogue::open(SV_PROGRAM_DIR "/RadioStore.mdb"_L1), all), source);
     }
 
     // Jet's general order: letter case does not count, an accented letter sorts right after its
@@ -275,7 +271,7 @@ private Q_SLOTS:
             sorted.append({name});
         QCOMPARE(readBack(*c, u"Select * from Paises order by Paises"_s).mid(1), sorted);
         QCOMPARE(readBack(*c, u"Select * from Radios where Pais = 'PERÚ'"_s).mid(1),
-                 Rows{stationRows[7]});
+                 Rows{stationRows[6]});
         QCOMPARE(readBack(*c, u"Select * from Radios where pais = ''"_s).mid(1),
                  Rows{stationRows.last()});
         for (const auto &[query, missing] :
@@ -303,8 +299,8 @@ private Q_SLOTS:
         QStringList radios;
         for (int i = 0; i < m->cboRadios.count(); ++i)
             radios.append(m->cboRadios.itemText(i));
-        QCOMPARE(radios, (QStringList{u"Cadena SER"_s, u"Radio L'Estel"_s, u"L'Alt 'd' Urgell"_s,
-                                      u"COPE"_s, u"COPE"_s, QString(), u"Sin dirección"_s}));
+        QCOMPARE(radios, (QStringList{u"Cadena SER"_s, u"L'Alt 'd' Urgell"_s, u"COPE"_s, u"COPE"_s,
+                                      QString(), u"Sin dirección"_s}));
 
         // Found by letter case alone, apostrophes and all; the first of two of one name wins.
         const CatalogueStation cope{u"http://cope-1/"_s, PlayerKind::RealAudio};

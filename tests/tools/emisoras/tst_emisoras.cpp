@@ -46,14 +46,12 @@ QStringList programView(const QString &path) {
 
 const QString x = u"http://x/"_s;
 
-// A station as the directory describes it.
 QJsonObject entry(const QString &name, const QString &url = x, const QString &resolved = x,
                   int checkOk = 1, const QString &code = u"AR"_s) {
     return {{u"name"_s, name},        {u"url"_s, url},        {u"url_resolved"_s, resolved},
             {u"countrycode"_s, code}, {u"codec"_s, u"MP3"_s}, {u"lastcheckok"_s, checkOk}};
 }
 
-// What an import reports: stations added, repeated and refused.
 const QString tally = u"Añadidas: %1. Repetidas (omitidas): %2. No válidas (omitidas): %3.\n"_s;
 
 } // namespace
