@@ -152,7 +152,6 @@ private Q_SLOTS:
         Q_EMIT m_logind.PrepareForSleep(false);
         QTRY_COMPARE(m_station.requests(u"/live.mp3"_s), requests + 1);
         QTRY_COMPARE(window->MediaPlayer1->state(), StreamPlayer::State::Playing);
-        QCOMPARE(window->mpris().playbackStatus(), u"Playing"_s);
 
         window->connectOrCut();
         QTRY_VERIFY(m_logind.lockLetGo());
