@@ -181,7 +181,6 @@ private Q_SLOTS:
             {u"Azul Noche"_s, u"background 679x202"_s},
             {u"Tarde de Verano"_s, u"background 30x20"_s},
             {u"Real"_s, u"box 1,10,3"_s},
-            {u"azul noche"_s, QString()},
             {u"Azul"_s, QString()}};
         for (const auto &[saved, call] : restored) {
             Window next(m_dir.path(), saved);

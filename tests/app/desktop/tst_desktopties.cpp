@@ -182,8 +182,7 @@ private Q_SLOTS:
         QTRY_VERIFY(m_logind.asked.size() == 3 && m_logind.lockLetGo());
     }
 
-    // Wayland, X11 and the user's choice of platform, as the program finds them at start. Last:
-    // it leaves the environment changed.
+    // The platform as the program picks it at start. Last: it leaves the environment changed.
     void waylandWithX11RunsThroughX11() {
         QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); // as main() below set it up
         const QList<std::tuple<QByteArray, QByteArray, QByteArray, QByteArray>> cases = {

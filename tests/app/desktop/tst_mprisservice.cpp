@@ -21,8 +21,7 @@ const QString Properties = u"org.freedesktop.DBus.Properties"_s;
 const QString Root = u"org.mpris.MediaPlayer2"_s;
 const QString &Player = MprisService::PlayerInterface;
 
-// Stands in for the window (the test is about what the bus maps onto it) and publishes the
-// service, recording what it signals (only the player's properties ever change).
+// The window's stand-in, publishing the service and recording the player's property changes.
 class Published : public QObject, public MediaControls {
     Q_OBJECT
 
