@@ -180,13 +180,11 @@ private Q_SLOTS:
 
         // At start-up the digit set is left to the saved NumberType, read afterwards. Nothing
         // saved: nothing selected, so an empty caption is saved at close.
-        const QList<std::pair<QString, QString>> restored = {
-            {QString(), QString()},
-            {u"Azul Noche"_s, u"background 679x202"_s},
-            {u"Tarde de Verano"_s, u"background 30x20"_s},
-            {u"Real"_s, u"box 1,10,3"_s},
-            {u"Azul"_s, QString()}};
-        for (const auto &[saved, call] : restored) {
+        for (const auto &[saved, call] : {std::pair{QString(), QString()},
+                                          {u"Azul Noche"_s, u"background 679x202"_s},
+                                          {u"Tarde de Verano"_s, u"background 30x20"_s},
+                                          {u"Real"_s, u"box 1,10,3"_s},
+                                          {u"Azul"_s, QString()}}) {
             Window next(m_dir.path(), saved);
             QCOMPARE(next.target.calls, call.isEmpty() ? QStringList() : QStringList{call});
             QCOMPARE(next.cboSkins.currentText(), call.isEmpty() ? QString() : saved);

@@ -13,6 +13,7 @@
 #include <QDBusUnixFileDescriptor>
 #include <QPushButton>
 
+#include <array>
 #include <clocale>
 #include <memory>
 #include <poll.h>
@@ -185,17 +186,15 @@ private Q_SLOTS:
     // The platform as the program picks it at start. Last: it leaves the environment changed.
     void waylandWithX11RunsThroughX11() {
         QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); // as main() below set it up
-        const QList<std::tuple<QByteArray, QByteArray, QByteArray, QByteArray>> cases = {
-            {"wayland-0", ":1", "", "xcb"},
-            {"wayland-0", ":1", "wayland", "wayland"},
-            {"wayland-0", "", "", ""},
-            {"", ":1", "", ""}};
-        for (const auto &[wayland, x11, chosen, runs] : cases) {
+        for (const auto &[wayland, x11, chosen, runs] : {std::array{"wayland-0", ":1", "", "xcb"},
+                                                         {"wayland-0", ":1", "wayland", "wayland"},
+                                                         {"wayland-0", "", "", ""},
+                                                         {"", ":1", "", ""}}) {
             qputenv("WAYLAND_DISPLAY", wayland);
             qputenv("DISPLAY", x11);
             qputenv("QT_QPA_PLATFORM", chosen);
             preferX11UnderWayland();
-            QCOMPARE(qgetenv("QT_QPA_PLATFORM"), runs);
+            QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray(runs));
         }
     }
 };
