@@ -13,6 +13,7 @@
 #include <QDBusUnixFileDescriptor>
 #include <QPushButton>
 
+#include <array>
 #include <clocale>
 #include <memory>
 #include <poll.h>
@@ -152,7 +153,6 @@ private Q_SLOTS:
         Q_EMIT m_logind.PrepareForSleep(false);
         QTRY_COMPARE(m_station.requests(u"/live.mp3"_s), requests + 1);
         QTRY_COMPARE(window->MediaPlayer1->state(), StreamPlayer::State::Playing);
-        QCOMPARE(window->mpris().playbackStatus(), u"Playing"_s);
 
         window->connectOrCut();
         QTRY_VERIFY(m_logind.lockLetGo());
@@ -183,21 +183,18 @@ private Q_SLOTS:
         QTRY_VERIFY(m_logind.asked.size() == 3 && m_logind.lockLetGo());
     }
 
-    // Wayland, X11 and the user's choice of platform, as the program finds them at start. Last:
-    // it leaves the environment changed.
+    // The platform as the program picks it at start. Last: it leaves the environment changed.
     void waylandWithX11RunsThroughX11() {
         QCOMPARE(QGuiApplication::platformName(), u"xcb"_s); // as main() below set it up
-        const QList<std::tuple<QByteArray, QByteArray, QByteArray, QByteArray>> cases = {
-            {"wayland-0", ":1", "", "xcb"},
-            {"wayland-0", ":1", "wayland", "wayland"},
-            {"wayland-0", "", "", ""},
-            {"", ":1", "", ""}};
-        for (const auto &[wayland, x11, chosen, runs] : cases) {
+        for (const auto &[wayland, x11, chosen, runs] : {std::array{"wayland-0", ":1", "", "xcb"},
+                                                         {"wayland-0", ":1", "wayland", "wayland"},
+                                                         {"wayland-0", "", "", ""},
+                                                         {"", ":1", "", ""}}) {
             qputenv("WAYLAND_DISPLAY", wayland);
             qputenv("DISPLAY", x11);
             qputenv("QT_QPA_PLATFORM", chosen);
             preferX11UnderWayland();
-            QCOMPARE(qgetenv("QT_QPA_PLATFORM"), runs);
+            QCOMPARE(qgetenv("QT_QPA_PLATFORM"), QByteArray(runs));
         }
     }
 };

@@ -21,8 +21,7 @@ const QString Properties = u"org.freedesktop.DBus.Properties"_s;
 const QString Root = u"org.mpris.MediaPlayer2"_s;
 const QString &Player = MprisService::PlayerInterface;
 
-// Stands in for the window (the test is about what the bus maps onto it) and publishes the
-// service, recording what it signals (only the player's properties ever change).
+// The window's stand-in, publishing the service and recording the player's property changes.
 class Published : public QObject, public MediaControls {
     Q_OBJECT
 
@@ -63,8 +62,7 @@ private:
     int m_connections = 0;
     std::optional<Published> p;
 
-    // Each service gets a connection of its own, apart from the client's, so every call
-    // really crosses the bus.
+    // A connection of its own, apart from the client's, so every call really crosses the bus.
     bool publish(Published &published) {
         return published.service.start(m_bus.connect(u"service%1"_s.arg(++m_connections))) &&
                m_client.connect(published.name(), MprisService::ObjectPath, Properties,
@@ -73,19 +71,17 @@ private:
     }
 
     // The service answers on this same thread: wait with the event loop running.
-    QDBusMessage call(const QString &interface, const QString &method,
-                      const QVariantList &arguments = {}) {
+    QDBusMessage call(const QString &iface, const QString &method, const QVariantList &args = {}) {
         QDBusMessage message =
-            QDBusMessage::createMethodCall(p->name(), MprisService::ObjectPath, interface, method);
-        message.setArguments(arguments);
+            QDBusMessage::createMethodCall(p->name(), MprisService::ObjectPath, iface, method);
+        message.setArguments(args);
         const QDBusPendingCall pending = m_client.asyncCall(message);
         return QTest::qWaitFor([&] { return pending.isFinished(); }, 10000) ? pending.reply()
                                                                             : QDBusMessage();
     }
 
-    QVariant answer(const QString &interface, const QString &method,
-                    const QVariantList &arguments = {}) {
-        return call(interface, method, arguments).arguments().value(0);
+    QVariant answer(const QString &iface, const QString &method, const QVariantList &args = {}) {
+        return call(iface, method, args).arguments().value(0);
     }
 
     QVariant property(const QString &name) {
@@ -104,8 +100,7 @@ private Q_SLOTS:
         QCOMPARE(p->name(), MprisService::BaseServiceName);
         call(Root, u"Raise"_s);
         QCOMPARE(p->asked, QStringList{u"raise"_s});
-        // Clients that read the description first must find every property that is
-        // answered, of the type it is answered in.
+        // Clients reading the description first must find each property, of the type answered.
         const QString xml =
             answer(u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s).toString();
         for (const QString &interface : {Root, Player}) {
