@@ -94,7 +94,7 @@ private Q_SLOTS:
     }
 
     // What a close writes is the end-to-end suites' (a first run, and a run on old settings).
-    void secondStartReadsTheSettingsBack() {
+    void settingsAtStartUp() {
         QVERIFY(TestFiles::write(folder().settingsFile(),
                                  "[General]\r\nLastCountry=ESPAÑA\r\nLastRadio=radio l'estel\r\n"
                                  "Skin=Nada\r\nNumberType=BLUE\r\nAutoconnect=0\r\n"
@@ -129,10 +129,9 @@ private Q_SLOTS:
             QVERIFY2(!QRegion(QBitmap::fromImage(top.createAlphaMask())).isEmpty(),
                      qPrintable(label->objectName()));
         }
-    }
 
-    // Without a tray here, "in the tray" minimizes the window instead, so it can be found again.
-    void autoConnectPlaysTheSavedStationAtStartUp() {
+        // Auto-connect; without a tray here, "in the tray" minimizes the window instead.
+        m_window.reset();
         QVERIFY(TestFiles::write(folder().settingsFile(),
                                  "[General]\nLastCountry=españa\nLastRadio=radio l'estel\n"
                                  "Autoconnect=1\nStatus=InTray\n"));
@@ -143,7 +142,7 @@ private Q_SLOTS:
         QTRY_COMPARE(m_server->liveListeners(), 1);
     }
 
-    void missingCatalogueStopsStartUpAndWritesNothing() {
+    void startUpRefusals() {
         QTemporaryDir empty;
         auto window = std::make_unique<Main>(ProgramFolder(empty.path(), u"sv"_s),
                                              Main::Outside{{}, nullptr, &m_messages});
@@ -155,9 +154,7 @@ private Q_SLOTS:
         }
         window.reset();
         QVERIFY(!QFile::exists(empty.filePath(u"sv.ini"_s)));
-    }
 
-    void programSaysSoWithoutADisplay() {
         QProcess program;
         program.start(u"env"_s,
                       {u"-u"_s, u"DISPLAY"_s, u"-u"_s, u"WAYLAND_DISPLAY"_s, u"-u"_s,

@@ -66,14 +66,6 @@ QWidget *iconWidget() {
     return nullptr;
 }
 
-// The window manager's word for the window: "Normal", "Iconic", or empty while unmanaged.
-QString wmState(const DesktopSession &desktop, QWidget &window) {
-    const QString said = QString::fromUtf8(
-        desktop.run(u"xprop"_s, {u"-id"_s, QString::number(window.winId()), u"WM_STATE"_s}));
-    const QString state = said.section(u"window state: "_s, 1, 1).section(u'\n', 0, 0).trimmed();
-    return state == u"Withdrawn"_s ? QString() : state;
-}
-
 class RecordingOpener : public UrlOpener {
 public:
     void openUrl(const QUrl &url) override { opened.append(url); }
@@ -243,15 +235,32 @@ private Q_SLOTS:
         QVERIFY(!main.window.isVisible());
         main.states.Form_MouseMove(515);
         QVERIFY(main.window.isVisible());
+
+        // With auto-connect the saved state applies (without, see the window suite's settings
+        // case).
+        Settings saved{{}, {}, {}, DigitColour::Red, true, StartState::Minimized};
+        main.states.applyStartupState(saved);
+        QVERIFY(main.window.isMinimized() && !main.states.trayIcon()->isVisible());
+        saved.status = StartState::InTray;
+        main.states.applyStartupState(saved);
+        QVERIFY(main.states.trayIcon()->isVisible());
     }
 
-    // Minimized with "-", restored from the task list by the window manager, then to the tray
-    // and back: the window must come back normal, not iconic, and listed in the task list.
-    void backFromTheTrayAfterARestoreByTheWindowManager() {
+    // Under a window manager. Minimized with "-", restored from the task list by the window
+    // manager, then to the tray and back: the window must come back normal, not iconic, and
+    // listed in the task list.
+    void underAWindowManager() {
         DesktopSession desktop;
         QVERIFY(desktop.start(/*trayHost=*/false));
         MainWindow main;
-        const auto state = [&] { return wmState(desktop, main.window); };
+        // The window manager's word for the window: "Normal", "Iconic", or empty while unmanaged.
+        const auto state = [&] {
+            const QString said = QString::fromUtf8(desktop.run(
+                u"xprop"_s, {u"-id"_s, QString::number(main.window.winId()), u"WM_STATE"_s}));
+            const QString word =
+                said.section(u"window state: "_s, 1, 1).section(u'\n', 0, 0).trimmed();
+            return word == u"Withdrawn"_s ? QString() : word;
+        };
         // To the tray before ever being shown, as an auto-connecting start-up goes.
         main.states.PonEnTray();
         QVERIFY(main.states.taskbarEntry().isSkipped());
@@ -276,13 +285,9 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(state(), u"Normal"_s, 10000);
         // The toolkit may hear of the window manager's state changes a little later.
         QTRY_VERIFY(main.window.isVisible() && !main.window.isMinimized());
-    }
 
-    // One About window at a time, a fresh one after Cerrar; under a window manager it is the
-    // frame that sits in the middle, once the manager has put it around the window.
-    void oneWindowAtATimeAndAFreshOneAfterCerrar() {
-        DesktopSession desktop;
-        QVERIFY(desktop.start(/*trayHost=*/false));
+        // One About window at a time, a fresh one after Cerrar; under a window manager it is the
+        // frame that sits in the middle, once the manager has put it around the window.
         RecordingOpener opener;
         AboutLauncher launcher(opener);
         launcher.lblCreditos_Click();
@@ -329,16 +334,6 @@ private Q_SLOTS:
         launcher.closeIfOpen();
         QTRY_VERIFY(!second);
         launcher.closeIfOpen();
-    }
-
-    // With auto-connect the saved state applies (without, see the window suite's second start).
-    void startupState() {
-        for (const StartState state : {StartState::InTray, StartState::Minimized}) {
-            MainWindow main;
-            main.states.applyStartupState(Settings{{}, {}, {}, DigitColour::Red, true, state});
-            QCOMPARE(main.states.trayIcon()->isVisible(), state == StartState::InTray);
-            QCOMPARE(main.window.isMinimized(), state == StartState::Minimized);
-        }
     }
 
 private:
