@@ -81,8 +81,7 @@ private Q_SLOTS:
     }
 
     void init() {
-        m_messages.shown.clear();
-        m_messages.whileShown = nullptr;
+        m_messages = {};
         for (const QString &path : {u"/live.mp3"_s, u"/list.pls"_s})
             m_requestsBefore[path] = m_server->requests(path);
         QFile::remove(folder().settingsFile());

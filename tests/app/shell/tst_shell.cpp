@@ -66,34 +66,12 @@ QWidget *iconWidget() {
     return nullptr;
 }
 
-class RecordingOpener : public UrlOpener {
-public:
+struct RecordingOpener : UrlOpener {
     void openUrl(const QUrl &url) override { opened.append(url); }
     QList<QUrl> opened;
 };
 
-// The window's frame as the X server has it: the inner window's place on the screen, widened
-// by the frame extents the window manager declares. Null until the window is framed.
-QRect frameOnScreen(const DesktopSession &desktop, const QWidget &window) {
-    const QString id = QString::number(window.winId());
-    const QRegularExpressionMatch m =
-        QRegularExpression(u"upper-left X:\\s+(-?\\d+)\\s+Absolute upper-left Y:\\s+(-?\\d+).*"
-                           "Width: (\\d+)\\s+Height: (\\d+).*= (\\d+), (\\d+), (\\d+), (\\d+)"_s,
-                           QRegularExpression::DotMatchesEverythingOption)
-            .match(QString::fromUtf8(
-                desktop.run(u"xwininfo"_s, {u"-id"_s, id}) +
-                desktop.run(u"xprop"_s, {u"-id"_s, id, u"_NET_FRAME_EXTENTS"_s})));
-    const auto n = [&m](int i) { return m.captured(i).toInt(); };
-    return m.hasMatch() ? QRect(n(1), n(2), n(3), n(4)).adjusted(-n(5), -n(7), n(6), n(8))
-                        : QRect();
-}
-
 } // namespace
-
-char *toString(const WindowOutline &o) {
-    return qstrdup(qPrintable(QString::asprintf("%d,%d-%d,%d (%dx%d)", o.left, o.top, o.right,
-                                                o.bottom, o.ellipseWidth, o.ellipseHeight)));
-}
 
 // Window shapes, moves, the tray and the About window, on a real X server.
 class TestShell : public QObject {
@@ -321,12 +299,22 @@ private Q_SLOTS:
         QCOMPARE(second->picture2Top(), 3310);
         QVERIFY(second->findChild<QTimer *>(u"Timer1"_s)->isActive());
         const QRect area = second->screen()->availableGeometry();
-        // Off the middle by half a pixel at most: an odd difference has no middle.
+        // Off the middle by half a pixel at most: an odd difference has no middle. The frame is
+        // the inner window's place as the X server has it, widened by the extents the window
+        // manager declares: none until it is framed.
+        const QString id = QString::number(second->winId());
+        const QRegularExpression frame(
+            u"upper-left X:\\s+(-?\\d+)\\s+Absolute upper-left Y:\\s+(-?\\d+).*Width: (\\d+)\\s+"
+            "Height: (\\d+).*= (\\d+), (\\d+), (\\d+), (\\d+)"_s,
+            QRegularExpression::DotMatchesEverythingOption);
         const auto twiceOffCentre = [&] {
-            const QRect f = frameOnScreen(desktop, *second);
-            const QPoint off = 2 * (f.topLeft() - area.topLeft()) +
-                               QPoint(f.width() - area.width(), f.height() - area.height());
-            return f.isNull() ? INT_MAX : qMax(qAbs(off.x()), qAbs(off.y()));
+            const QRegularExpressionMatch m = frame.match(QString::fromUtf8(
+                desktop.run(u"xwininfo"_s, {u"-id"_s, id}) +
+                desktop.run(u"xprop"_s, {u"-id"_s, id, u"_NET_FRAME_EXTENTS"_s})));
+            const auto n = [&m](int i) { return m.captured(i).toInt(); };
+            const QRect f = QRect(n(1), n(2), n(3), n(4)).adjusted(-n(5), -n(7), n(6), n(8));
+            const QPoint off = f.topLeft() + f.bottomRight() - area.topLeft() - area.bottomRight();
+            return m.hasMatch() ? qMax(qAbs(off.x()), qAbs(off.y())) : INT_MAX;
         };
         QTRY_VERIFY_WITH_TIMEOUT(twiceOffCentre() <= 1, 45000);
 
