@@ -35,7 +35,6 @@ private:
     ToneServer *m_server = nullptr;
     RecordingMessages m_messages;
     std::unique_ptr<Main> m_window;
-    QHash<QString, int> m_requestsBefore;
 
     ProgramFolder folder() const { return ProgramFolder(m_dir.path(), u"sv"_s); }
 
@@ -58,11 +57,6 @@ private:
         return m_window->digits().imgDigRed().at(element)->isVisibleTo(m_window.get());
     }
 
-    // Requests for the path since this test began.
-    int requests(const QString &path) const {
-        return m_server->requests(path) - m_requestsBefore.value(path);
-    }
-
 private Q_SLOTS:
     void initTestCase() {
         std::setlocale(LC_NUMERIC, "C");
@@ -82,8 +76,6 @@ private Q_SLOTS:
 
     void init() {
         m_messages = {};
-        for (const QString &path : {u"/live.mp3"_s, u"/list.pls"_s})
-            m_requestsBefore[path] = m_server->requests(path);
         QFile::remove(folder().settingsFile());
     }
 
@@ -134,10 +126,11 @@ private Q_SLOTS:
         QVERIFY(TestFiles::write(folder().settingsFile(),
                                  "[General]\nLastCountry=españa\nLastRadio=radio l'estel\n"
                                  "Autoconnect=1\nStatus=InTray\n"));
+        const int lists = m_server->requests(u"/list.pls"_s);
         startWindow();
         QVERIFY(connected() && m_window->isMinimized());
         QCOMPARE(m_window->session().currentStation(), u"Radio L'Estel"_s);
-        QTRY_COMPARE(requests(u"/list.pls"_s), 1);
+        QTRY_COMPARE(m_server->requests(u"/list.pls"_s), lists + 1);
         QTRY_COMPARE(m_server->liveListeners(), 1);
     }
 
@@ -167,6 +160,8 @@ private Q_SLOTS:
     // Connect, change to the same station and to another on the other player, cut: the
     // caption, the digits and the display follow. Then connect with nothing chosen, and leave.
     void connectChangeAndCut() {
+        const int lives = m_server->requests(u"/live.mp3"_s),
+                  lists = m_server->requests(u"/list.pls"_s);
         startWindow();
         pick(u"España"_s, u"Onda Tono"_s);
         m_window->ui().lblCon->clicked(); // a click on the word counts
@@ -175,13 +170,13 @@ private Q_SLOTS:
         QVERIFY(m_window->statusDisplay().Timer1.isActive() && digitShown(10));
         QTRY_COMPARE(m_server->liveListeners(), 1);
         m_window->connectAction().ImgCambiar_Click(); // the same station: nothing happens
-        QCOMPARE(requests(u"/live.mp3"_s), 1);
+        QCOMPARE(m_server->requests(u"/live.mp3"_s), lives + 1);
 
         pick(u"España"_s, u"Radio L'Estel"_s);
         m_window->ui().lblCambiar->clicked();
         QVERIFY(connected());
         QCOMPARE(m_window->session().shownStation(), u"Radio L'Estel"_s);
-        QTRY_COMPARE(requests(u"/list.pls"_s), 1);
+        QTRY_COMPARE(m_server->requests(u"/list.pls"_s), lists + 1);
 
         m_window->ui().imgConectar->clicked();
         QVERIFY(cut());
@@ -195,8 +190,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->ui().cboRadios->count(), 0);
         click();
         QVERIFY(connected());
-        QCOMPARE(m_window->session().resolved().address, m_server->url(u"/list.pls"_s).toString());
-        QTRY_COMPARE(requests(u"/list.pls"_s), 2);
+        QTRY_COMPARE(m_server->requests(u"/list.pls"_s), lists + 2);
 
         // Leaving from the tray menu writes no settings.
         QSignalSpy ended(m_window.get(), &Main::programEnded);
