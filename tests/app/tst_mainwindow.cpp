@@ -116,9 +116,8 @@ private Q_SLOTS:
         // Captions are drawn from the top of their designed box, not centred in it: ink in
         // the first four pixel rows.
         for (ClickLabel *label : {ui.lblVol, ui.lblCon, ui.lblCambiar}) {
-            const QImage top = label->grab(QRect(0, 0, label->width(), 4)).toImage();
-            QVERIFY2(!QRegion(QBitmap::fromImage(top.createAlphaMask())).isEmpty(),
-                     qPrintable(label->objectName()));
+            const QPixmap top = label->grab(QRect(0, 0, label->width(), 4));
+            QVERIFY2(!QRegion(top.mask()).isEmpty(), qPrintable(label->objectName()));
         }
 
         // Auto-connect; without a tray here, "in the tray" minimizes the window instead.
@@ -129,7 +128,6 @@ private Q_SLOTS:
         const int lists = m_server->requests(u"/list.pls"_s);
         startWindow();
         QVERIFY(connected() && m_window->isMinimized());
-        QCOMPARE(m_window->session().currentStation(), u"Radio L'Estel"_s);
         QTRY_COMPARE(m_server->requests(u"/list.pls"_s), lists + 1);
         QTRY_COMPARE(m_server->liveListeners(), 1);
     }

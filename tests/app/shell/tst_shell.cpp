@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 #include <algorithm>
@@ -36,9 +37,7 @@ struct MainWindow {
     std::unique_ptr<OptionsPanel> panel;
 
     MainWindow() {
-        QPixmap icon(32, 32);
-        icon.fill(Qt::darkBlue);
-        window.setWindowIcon(QIcon(icon));
+        window.setWindowIcon(QApplication::style()->standardIcon(QStyle::SP_ComputerIcon));
         window.setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
         window.setStyleSheet(u"* { background: #ff0000; color: #ff0000; border: none; }"_s);
         window.setAttribute(Qt::WA_StyledBackground);
@@ -56,14 +55,6 @@ struct MainWindow {
 QRegion shownRegion(const QWidget &window) {
     const QImage shot = window.screen()->grabWindow(0).toImage().copy(window.geometry());
     return QRegion(QBitmap::fromImage(shot.createMaskFromColor(qRgb(255, 0, 0), Qt::MaskOutColor)));
-}
-
-// The icon's own widget, where the X11 tray delivers its clicks.
-QWidget *iconWidget() {
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->objectName() == u"QSystemTrayIconSys"_s && w->isVisible())
-            return w;
-    return nullptr;
 }
 
 struct RecordingOpener : UrlOpener {
@@ -186,8 +177,11 @@ private Q_SLOTS:
         QTRY_COMPARE(main.window.pos(), start + QPoint(40, 30));
 
         main.states.cmdGoTray_Click();
+        // The icon's own widget, where the X11 tray delivers its clicks.
         QWidget *icon = nullptr;
-        QTRY_VERIFY((icon = iconWidget()));
+        QTRY_VERIFY(std::ranges::any_of(QApplication::topLevelWidgets(), [&icon](QWidget *w) {
+            return w->objectName() == u"QSystemTrayIconSys"_s && w->isVisible() && (icon = w);
+        }));
 
         QTimer::singleShot(0, &main.mnuSystemTray, &QMenu::hide);
         QTest::mouseClick(icon, Qt::RightButton);
